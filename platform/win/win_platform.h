@@ -1,0 +1,23 @@
+// What the window stand-in offers beyond the Win32 calls: choosing the backend,
+// and, for the other stand-ins only, the SDL window behind a window handle.
+#pragma once
+
+#include "platform/win/win32.h"
+
+enum class WinBackend { Headless, Sdl };
+
+// Starts the backend. Sdl falls back to Headless (and returns false) when no
+// display can be opened.
+bool WinStartup(WinBackend backend);
+WinBackend WinCurrentBackend();
+// Closes every window and empties the queue; the next WinStartup starts afresh.
+void WinShutdown();
+// True when a display is available to the SDL backend.
+bool WinDisplayAvailable();
+
+// The SDL_Window* behind a window (null in the headless backend). Used by the
+// DirectDraw and dialog stand-ins, never by the engine.
+void* WinSdlWindow(HWND window);
+// Every message taken from the queue also goes to this observer (tests).
+using WinMessageObserver = void (*)(const MSG& msg);
+void WinSetMessageObserver(WinMessageObserver observer);
