@@ -1,0 +1,127 @@
+// The SDL2 backend of the window stand-in: real windows, whose key, close, move
+// and expose events become the messages the window procedures expect.
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/win/win_backend.h"
+
+namespace {
+
+struct SdlState {
+  bool videoStarted = false;
+};
+SdlState sdl;
+
+WPARAM VirtualKey(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN: return VK_RETURN;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    default: break;
+  }
+  if (key >= 'a' && key <= 'z') return static_cast<WPARAM>(key - 'a' + 'A');
+  if (key >= 0 && key < 128) return static_cast<WPARAM>(key);
+  return 0;
+}
+
+HWND WindowOf(Uint32 windowId) { return WinBackendFindWindow(SDL_GetWindowFromID(windowId)); }
+
+}  // namespace
+
+bool SdlBackendDisplayAvailable() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (SDL_strcasecmp(driver, "dummy") == 0 || SDL_strcasecmp(driver, "offscreen") == 0)) return false;
+  if (sdl.videoStarted) return true;
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return true;
+}
+
+bool SdlBackendStartup() {
+  if (sdl.videoStarted) return true;
+  if (!SdlBackendDisplayAvailable()) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  sdl.videoStarted = true;
+  return true;
+}
+
+void SdlBackendShutdown() {
+  if (!sdl.videoStarted) return;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  sdl.videoStarted = false;
+}
+
+void SdlBackendDesktopSize(int* width, int* height) {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    *width = mode.w;
+    *height = mode.h;
+  }
+}
+
+int SdlBackendDesktopBitsPerPixel() {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
+  const int bits = SDL_BITSPERPIXEL(mode.format);
+  return bits == 24 ? 32 : bits;
+}
+
+void* SdlBackendCreateWindow(const char* title, int x, int y, int width, int height) {
+  return SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+}
+
+void SdlBackendDestroyWindow(void* os) { SDL_DestroyWindow(static_cast<SDL_Window*>(os)); }
+
+void SdlBackendShowWindow(void* os, bool show) {
+  if (show) {
+    SDL_ShowWindow(static_cast<SDL_Window*>(os));
+  } else {
+    SDL_HideWindow(static_cast<SDL_Window*>(os));
+  }
+}
+
+void SdlBackendMoveWindow(void* os, int x, int y, int width, int height) {
+  auto* w = static_cast<SDL_Window*>(os);
+  SDL_SetWindowPosition(w, x, y);
+  SDL_SetWindowSize(w, width, height);
+}
+
+void SdlBackendPumpEvents() {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const WPARAM vk = VirtualKey(e.key.keysym.sym);
+        if (vk) WinBackendPost(WindowOf(e.key.windowID), e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+        break;
+      }
+      case SDL_WINDOWEVENT: {
+        HWND w = WindowOf(e.window.windowID);
+        if (!w) break;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+          WinBackendPost(w, WM_CLOSE, 0, 0);
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          WinBackendInvalidate(w);
+        } else if (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          auto* os = SDL_GetWindowFromID(e.window.windowID);
+          int x = 0, y = 0, width = 0, height = 0;
+          SDL_GetWindowPosition(os, &x, &y);
+          SDL_GetWindowSize(os, &width, &height);
+          WinBackendMoved(w, x, y, width, height);
+        }
+        break;
+      }
+      case SDL_QUIT:
+        // The last window was closed by the user: closing is per window here.
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void SdlBackendSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }

@@ -1,0 +1,22 @@
+// Between the window stand-in and its SDL backend (platform/win only).
+#pragma once
+
+#include "platform/win/win32.h"
+
+bool SdlBackendDisplayAvailable();
+bool SdlBackendStartup();
+void SdlBackendShutdown();
+void SdlBackendDesktopSize(int* width, int* height);
+int SdlBackendDesktopBitsPerPixel();
+void* SdlBackendCreateWindow(const char* title, int x, int y, int width, int height);
+void SdlBackendDestroyWindow(void* os);
+void SdlBackendShowWindow(void* os, bool show);
+void SdlBackendMoveWindow(void* os, int x, int y, int width, int height);
+void SdlBackendPumpEvents();
+void SdlBackendSleep(DWORD milliseconds);
+
+// Called by the backend while it pumps events.
+void WinBackendPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HWND WinBackendFindWindow(void* os);
+void WinBackendMoved(HWND window, int x, int y, int width, int height);
+void WinBackendInvalidate(HWND window);
