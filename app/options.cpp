@@ -1,0 +1,90 @@
+// Command-line parsing for kavret.
+#include "app/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool ParseNumber(const char* text, long min, long max, long* out) {
+  if (!text || !*text) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (errno || *end || v < min || v > max) return false;
+  *out = v;
+  return true;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: kavret [options]\n"
+         "Plays the Ossik Kavret Demo. With no options: set-up dialog, then the demo in a window.\n"
+         "\n"
+         "  --data DIR        read Objects/, Textures/ and Midas/ from DIR\n"
+         "  --settings FILE   keep the settings in FILE instead of ~/.config/kavret/registry.reg\n"
+         "  --headless        no window: render off screen\n"
+         "  --frames N        end after N presented frames\n"
+         "  --scene N         start with scene N (0-7)\n"
+         "  --no-music        play without music (this run only)\n"
+         "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
+         "  --help            show this text\n"
+         "  --version         show the version\n"
+         "\n"
+         "Keys: Escape skips to the next scene; closing the window ends the demo.\n";
+}
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char** v) {
+      if (i + 1 >= argc) {
+        *error = "option " + arg + " needs a value";
+        return false;
+      }
+      *v = argv[++i];
+      return true;
+    };
+    const char* v = nullptr;
+    long n = 0;
+    if (arg == "--help" || arg == "-h") {
+      out->help = true;
+    } else if (arg == "--version") {
+      out->version = true;
+    } else if (arg == "--headless") {
+      out->headless = true;
+    } else if (arg == "--no-music") {
+      out->noMusic = true;
+    } else if (arg == "--loop") {
+      out->looping = 1;
+    } else if (arg == "--no-loop") {
+      out->looping = 0;
+    } else if (arg == "--data") {
+      if (!value(&v)) return false;
+      out->dataDir = v;
+    } else if (arg == "--settings") {
+      if (!value(&v)) return false;
+      out->settingsFile = v;
+    } else if (arg == "--frames") {
+      if (!value(&v)) return false;
+      if (!ParseNumber(v, 1, 1000000000L, &n)) {
+        *error = "--frames needs a whole number of frames, 1 or more (got '" + std::string(v) + "')";
+        return false;
+      }
+      out->frames = n;
+    } else if (arg == "--scene") {
+      if (!value(&v)) return false;
+      if (!ParseNumber(v, 0, 7, &n)) {
+        *error = "--scene needs a scene number from 0 to 7 (got '" + std::string(v) + "')";
+        return false;
+      }
+      out->scene = static_cast<int>(n);
+    } else {
+      *error = "unknown option '" + arg + "' (see kavret --help)";
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,21 @@
+// The command line: options this platform adds. With none given the program
+// behaves as it always did.
+#pragma once
+
+#include <string>
+
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  bool headless = false;
+  bool noMusic = false;
+  int looping = -1;  // -1: as stored, 0: off, 1: on
+  long frames = 0;
+  int scene = 0;
+  std::string dataDir;
+  std::string settingsFile;
+};
+
+// Parses argv; on a bad option or value returns false with a one-line message.
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::string* error);
+const char* UsageText();
