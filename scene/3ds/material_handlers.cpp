@@ -1,0 +1,45 @@
+// Handlers for material names and texture maps, and for the chunks that are
+// read only to be dropped.
+#include <cstdio>
+
+#include "device/texture_file.h"
+#include "scene/3ds/chunk_handlers.h"
+#include "scene/3ds/load3ds.h"
+#include "scene/scene.h"
+
+namespace {
+
+// Room for "Textures\\" and the file name, as the path buffer always had.
+constexpr int TexturePathSize = 516;
+
+}  // namespace
+
+void HandleMaterialName(std::FILE* stream, int, long) {
+  ReadName(stream);
+  LoadState.currentMaterial = AddMaterial(LoadState.nameBuffer);
+}
+
+// Every map of a material ends here, so the last one named wins. The path
+// holds two backslashes, as the files were always named.
+void HandleMapFilename(std::FILE* stream, int, long) {
+  ReadName(stream);
+  Material* material = LoadState.currentMaterial;
+  if (!material) return;
+  char path[TexturePathSize];
+  int length = std::snprintf(path, sizeof path, "Textures\\\\%s", LoadState.nameBuffer);
+  // A name too long for the path buffer is refused rather than cut.
+  if (length < 0 || length >= TexturePathSize) return;
+  material->texture = LoadTexture(path);
+}
+
+void HandleEmpty(std::FILE*, int, long) {}
+
+void HandleWord(std::FILE* stream, int, long) {
+  std::uint16_t word;
+  ReadU16(stream, word);
+}
+
+void HandleTwoBytes(std::FILE* stream, int, long) {
+  unsigned char bytes[2];
+  ReadBytes(stream, bytes, sizeof bytes);
+}
