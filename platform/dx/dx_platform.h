@@ -1,0 +1,79 @@
+// What the DirectDraw/Direct3D stand-in offers beyond the DirectX calls: the
+// frame sink that headless presents go to, reading a surface back as RGB, the
+// choice of display drivers, and fault injection for tests. Used by capture,
+// tests and the frame loop's screenshot, never by the drawing code.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/dx/d3d.h"
+#include "platform/dx/ddraw.h"
+
+// One presented picture: 16-bit 5-6-5 pixels, pitch in pixels.
+struct DxFrame {
+  const std::uint16_t* pixels;
+  int width;
+  int height;
+  int pitch;
+};
+using DxFrameSink = void (*)(const DxFrame& frame, void* user);
+
+// Every present (windowed Blt onto the primary surface, full-screen Flip) also
+// goes to the sink; without an SDL window it is the only place a frame goes.
+void DxSetFrameSink(DxFrameSink sink, void* user);
+// Number of frames presented since start-up.
+std::uint64_t DxPresentedFrames();
+
+// 5-6-5 to 8-bit RGB with the low bits filled from the high ones (31 -> 255).
+void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb);
+// A 16-bit RGB surface as tightly packed RGB888 rows; false for other surfaces.
+bool DxSurfaceToRgb888(IDirectDrawSurface* surface, std::vector<std::uint8_t>& rgb, int* width, int* height);
+
+// The drivers DirectDrawEnumerateA reports. Auto: the display drivers when the
+// window stand-in runs its SDL backend, else the headless one.
+enum class DxDriverSet { Auto, Display, Headless };
+void DxSetDriverSet(DxDriverSet set);
+
+struct DxDriverInfo {
+  GUID guid;
+  bool hasGuid;  // the primary driver is reported without a GUID
+  const char* description;
+  const char* name;
+  DWORD caps;        // DDCAPS_3D, DDCAPS_GDI, ...
+  bool sdlFullScreen;  // presents in an SDL full-screen window
+};
+const std::vector<DxDriverInfo>& DxCurrentDrivers();
+
+// Fault injection. The next `count` calls of a method fail with `result`.
+enum class DxMethod {
+  DirectDrawCreate, QueryInterface, GetCaps, EnumDisplayModes, SetCooperativeLevel, SetDisplayMode,
+  CreateSurface, CreateClipper, SetHWnd, GetAttachedSurface, AddAttachedSurface, SetClipper, Restore, Blt,
+  Flip, Lock, Unlock, FindDevice, CreateDevice, CreateViewport, AddViewport, SetCurrentViewport,
+  SetViewport2, Clear, SetRenderState, BeginScene, EnumTextureFormats, DrawPrimitive, DrawIndexedPrimitive,
+  GetHandle, Load, Count
+};
+void DxFailNext(DxMethod method, int count, HRESULT result = DDERR_GENERIC);
+// Video memory runs out: every further video-memory surface is refused.
+void DxSetVideoMemoryExhausted(bool exhausted);
+// Makes a surface (and the rest of its chain) report DDERR_SURFACELOST until Restore.
+void DxLoseSurface(IDirectDrawSurface* surface);
+// The next `count` GetFlipStatus(DDGFS_ISFLIPDONE) calls and flips report busy.
+void DxSetFlipBusy(int count);
+// How often a method was called since the last DxResetForTests.
+int DxCallCount(DxMethod method);
+// Forgets injected faults and call counts and goes back to the automatic driver set.
+void DxResetForTests();
+
+// Draws every triangle with the plain per-pixel rasteriser instead of the
+// specialised span loops (tests compare the two).
+void DxUseReferenceRasterizer(bool reference);
+
+// What the stand-in knows about the display: the current mode (0 when the
+// desktop mode is in use) and the cooperative level last set.
+struct DxDisplayState {
+  DWORD width, height, bitsPerPixel;
+  DWORD cooperativeLevel;
+  bool sdlFullScreen;
+};
+DxDisplayState DxCurrentDisplay();
