@@ -163,14 +163,14 @@ bool Parse(const std::string& text, std::vector<RegistryKey>* keys, int* badLine
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     // Long hex lists continue on the next line after a trailing backslash.
-    if (!line.empty() && line.back() == '\\' && line.find("hex") != std::string::npos) {
-      pending += line.substr(0, line.size() - 1);
-      continue;
-    }
     if (!pending.empty()) {
-      size_t start = line.find_first_not_of(" \t");
+      const size_t start = line.find_first_not_of(" \t");
       line = pending + (start == std::string::npos ? "" : line.substr(start));
       pending.clear();
+    }
+    if (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
+      pending = line.substr(0, line.size() - 1);
+      continue;
     }
     if (line.empty() || line[0] == ';') continue;
     if (!header) {
@@ -203,6 +203,10 @@ bool Parse(const std::string& text, std::vector<RegistryKey>* keys, int* badLine
       return false;
     }
     if (current) current->values.push_back(value);
+  }
+  if (!pending.empty()) {
+    *badLine = number;
+    return false;
   }
   if (!header && number > 0) {
     *badLine = 1;

@@ -1,0 +1,135 @@
+// The registry file: values keep their type and exact bytes across runs, and a
+// damaged file is reported and left alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "device/settings.h"
+#include "platform/registry/winreg.h"
+
+namespace fs = std::filesystem;
+
+class RegistryFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file = fs::temp_directory_path() / ("kavret-reg-" + std::to_string(::getpid()) + ".reg");
+    fs::remove(file);
+    RegistrySetFile(file.string());
+  }
+  void TearDown() override { fs::remove(file); }
+  std::string Contents() {
+    std::ifstream in(file);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  HKEY Open(DWORD* disposition = nullptr) {
+    HKEY key = nullptr;
+    DWORD d = 0;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Test Key", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, &d),
+              ERROR_SUCCESS);
+    if (disposition) *disposition = d;
+    return key;
+  }
+  fs::path file;
+};
+
+TEST_F(RegistryFileTest, ValuesKeepTypeAndBytesAcrossReload) {
+  DWORD disposition = 0;
+  HKEY key = Open(&disposition);
+  EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
+  const BYTE one = 1;
+  const DWORD four = 0x01020304;
+  char text[255] = "Desktop \"window\" \\ x";
+  ASSERT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "Wide", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&four), 4), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "Padded", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 255), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "Plain", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 4), ERROR_SUCCESS);
+  RegCloseKey(key);
+
+  RegistrySetFile(file.string());  // read the file afresh
+  key = Open(&disposition);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  BYTE buffer[300];
+  DWORD type = 0, size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExA(key, "flag", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_DWORD);
+  EXPECT_EQ(size, 1u);
+  EXPECT_EQ(buffer[0], 1);
+  size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(std::memcmp(buffer, &four, 4), 0);
+  size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExA(key, "Padded", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, 255u);
+  EXPECT_EQ(std::memcmp(buffer, text, 255), 0);
+  // A buffer too small for the value is refused and told the size.
+  size = 2;
+  EXPECT_EQ(RegQueryValueExA(key, "Wide", nullptr, &type, buffer, &size), ERROR_MORE_DATA);
+  EXPECT_EQ(size, 4u);
+  size = sizeof buffer;
+  EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, &type, buffer, &size), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+
+  EXPECT_NE(Contents().find("\"Plain\"=\"abc\""), std::string::npos);
+  EXPECT_NE(Contents().find("\"Flag\"=hex(4):01"), std::string::npos);
+  EXPECT_NE(Contents().find("\"Wide\"=dword:01020304"), std::string::npos);
+}
+
+TEST_F(RegistryFileTest, DamagedFileIsReportedAndNeverOverwritten) {
+  const std::string damaged = "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Test Key]\n\"Flag\"=what is this\n";
+  std::ofstream(file) << damaged;
+  RegistrySetFile(file.string());
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(RegistryFileDamaged());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("cannot be read (line 4)"), std::string::npos) << err;
+
+  HKEY key = Open();
+  const BYTE one = 1;
+  EXPECT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  BYTE back = 0;
+  DWORD size = 1;
+  EXPECT_EQ(RegQueryValueExA(key, "Flag", nullptr, nullptr, &back, &size), ERROR_SUCCESS);
+  EXPECT_EQ(back, 1);
+  RegCloseKey(key);
+  EXPECT_EQ(Contents(), damaged);
+}
+
+TEST_F(RegistryFileTest, FirstRunWritesDefaultsAndLaterRunsReadThem) {
+  DemoSettings = DemoSettingsRecord{};
+  LoadSettings();
+  EXPECT_EQ(DemoSettings.isLooping, 1);
+  EXPECT_EQ(DemoSettings.useSound, 1);
+
+  HKEY key = nullptr;
+  DWORD d = 0;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &d),
+            ERROR_SUCCESS);
+  BYTE buffer[300];
+  DWORD type = 0, size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExA(key, "Driver Name", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, 255u);
+  EXPECT_EQ(std::count(buffer, buffer + 255, 0), 255);
+  size = sizeof buffer;
+  ASSERT_EQ(RegQueryValueExA(key, "UseSound", nullptr, &type, buffer, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 1u);
+
+  // A four-byte flag written by another program does not fit and is ignored.
+  const DWORD zero = 0;
+  RegSetValueExA(key, "IsLooping", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
+  RegCloseKey(key);
+  DemoSettings.isLooping = 1;
+  std::strcpy(DemoSettings.driverName, "Old");
+  LoadSettings();
+  EXPECT_EQ(DemoSettings.isLooping, 1);
+  EXPECT_STREQ(DemoSettings.driverName, "");
+}

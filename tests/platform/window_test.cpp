@@ -1,0 +1,69 @@
+// The headless window stand-in: window procedures, the queue, close and destroy.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/win/win32.h"
+#include "platform/win/win_platform.h"
+
+namespace {
+
+std::vector<UINT> received;
+
+LRESULT RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  received.push_back(message);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow() {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "Test";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "Test", "t", 0, 10, 20, 640, 480, nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+TEST(HeadlessWindow, CloseDestroysTheWindowThroughDefaultProcessing) {
+  WinStartup(WinBackend::Headless);
+  received.clear();
+  HWND w = MakeWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(received, std::vector<UINT>{WM_CREATE});
+  PostMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  PostMessageA(w, WM_KEYUP, VK_ESCAPE, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  // WM_DESTROY comes from inside WM_CLOSE; the key-up queued for the window is dropped.
+  EXPECT_EQ(received, (std::vector<UINT>{WM_CREATE, WM_KEYDOWN, WM_CLOSE, WM_DESTROY}));
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessageA(w, WM_CLOSE, 0, 0));
+  WinShutdown();
+}
+
+TEST(HeadlessWindow, GeometryAndPaint) {
+  WinStartup(WinBackend::Headless);
+  received.clear();
+  HWND w = MakeWindow();
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, 640);
+  EXPECT_EQ(client.bottom, 480);
+  SetWindowPos(w, nullptr, 100, 50, 0, 0, SWP_NOSIZE);
+  POINT p{0, 0};
+  ClientToScreen(w, &p);
+  EXPECT_EQ(p.x, 100);
+  EXPECT_EQ(p.y, 50);
+  EXPECT_EQ(received.back(), WM_WINDOWPOSCHANGED);
+
+  // A shown window is painted once the queue is empty, until it is validated.
+  ShowWindow(w, SW_SHOW);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_PAINT);
+  DispatchMessageA(&msg);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  WinShutdown();
+}
