@@ -4,51 +4,6 @@
 
 #include <cmath>
 
-Vec4 VecAdd(const Vec4& a, const Vec4& b) {
-  return {a.x + b.x, a.y + b.y, a.z + b.z, 1.0f};
-}
-
-Vec4 VecSub(const Vec4& a, const Vec4& b) {
-  return {a.x - b.x, a.y - b.y, a.z - b.z, 1.0f};
-}
-
-Vec4 VecCross(const Vec4& a, const Vec4& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 1.0f};
-}
-
-float VecDot(const Vec4& a, const Vec4& b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-float VecLength(const Vec4& v) {
-  float squared = v.x * v.x + v.y * v.y + v.z * v.z;
-  return static_cast<float>(std::sqrt(static_cast<double>(squared)));
-}
-
-void VecNormalize(Vec4& v) {
-  float length = VecLength(v);
-  if (length == 0.0f) return;
-  // The reciprocal is rounded to float before the three products.
-  float k = static_cast<float>(1.0 / static_cast<double>(length));
-  v.x *= k;
-  v.y *= k;
-  v.z *= k;
-  v.w = 1.0f;
-}
-
-void VecSetOrigin(Vec4& v) {
-  v = {0.0f, 0.0f, 0.0f, 1.0f};
-}
-
-Vec4 VecTransform(const Matrix& m, const Vec4& v) {
-  Vec4 r;
-  r.x = v.x * m[0] + v.y * m[4] + v.z * m[8] + v.w * m[12];
-  r.y = v.x * m[1] + v.y * m[5] + v.z * m[9] + v.w * m[13];
-  r.z = v.x * m[2] + v.y * m[6] + v.z * m[10] + v.w * m[14];
-  r.w = v.x * m[3] + v.y * m[7] + v.z * m[11] + v.w * m[15];
-  return r;
-}
-
 Matrix MatIdentity() {
   Matrix r{};
   r[0] = r[5] = r[10] = r[15] = 1.0f;
