@@ -1,0 +1,316 @@
+// DirectDraw entry points, the DirectDraw objects of one driver (IDirectDraw,
+// IDirectDraw2) and clippers: enumeration, capabilities, display modes,
+// cooperative level and surface creation.
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/dx/dx_internal.h"
+
+namespace {
+
+struct ModeInfo {
+  DWORD width, height, bits;
+};
+// 16-bit modes for the demo, and a few others that callers must skip.
+constexpr ModeInfo modeList[] = {{640, 480, 16}, {640, 480, 32}, {800, 600, 16}, {800, 600, 32}, {1024, 768, 16}};
+
+bool IsZeroGuid(const GUID& g) { return g == GUID{}; }
+
+bool ModeOffered(DWORD width, DWORD height, DWORD bits) {
+  for (const ModeInfo& m : modeList)
+    if (m.width == width && m.height == height && m.bits == bits) return true;
+  return false;
+}
+
+bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
+
+// Creates a surface described by `desc`; the checks follow what the callers of
+// a 1998 driver had to respect.
+HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectDrawSurface** out) {
+  if (!(desc.dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
+  DWORD caps = desc.ddsCaps.dwCaps;
+  if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
+  if ((caps & DDSCAPS_VIDEOMEMORY) && dx.videoMemoryExhausted) return DDERR_OUTOFVIDEOMEMORY;
+  if (!(caps & DDSCAPS_SYSTEMMEMORY)) caps |= DDSCAPS_VIDEOMEMORY;
+  const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
+
+  if (caps & DDSCAPS_PRIMARYSURFACE) {
+    if (!owner->cooperativeWindow) return DDERR_INVALIDPARAMS;
+    const int w = owner->modeWidth ? static_cast<int>(owner->modeWidth) : 640;
+    const int h = owner->modeHeight ? static_cast<int>(owner->modeHeight) : 480;
+    if (caps & DDSCAPS_FLIP) {
+      if (!full) return DDERR_NOEXCLUSIVEMODE;
+      if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
+        return DDERR_INVALIDPARAMS;
+    }
+    IDirectDrawSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
+    if (caps & DDSCAPS_FLIP) {
+      const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER;
+      IDirectDrawSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
+      back->chainRoot = front;
+      back->next = front;  // the chain is circular; only the front owns
+      front->next = back;
+      front->ownsNext = true;
+    }
+    *out = front;
+    return DD_OK;
+  }
+
+  if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+  if (desc.dwWidth == 0 || desc.dwHeight == 0 || desc.dwWidth > 4096 || desc.dwHeight > 4096)
+    return DDERR_INVALIDPARAMS;
+  const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
+
+  if (caps & DDSCAPS_ZBUFFER) {
+    const DWORD depth = (desc.dwFlags & DDSD_ZBUFFERBITDEPTH) ? desc.dwZBufferBitDepth : 16;
+    if (depth != 16) return DDERR_INVALIDPIXELFORMAT;
+    *out = DxNewSurface(owner, caps, DxZBuffer16Format(), w, h);
+    return DD_OK;
+  }
+
+  DDPIXELFORMAT format = DxRgb565Format();
+  if (desc.dwFlags & DDSD_PIXELFORMAT) {
+    format = desc.ddpfPixelFormat;
+    if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 16) return DDERR_INVALIDPIXELFORMAT;
+  }
+  if (!(caps & DDSCAPS_TEXTURE)) {
+    if ((desc.dwFlags & DDSD_PIXELFORMAT) && !DxIsRgb565(format)) return DDERR_INVALIDPIXELFORMAT;
+    *out = DxNewSurface(owner, caps, format, w, h);
+    return DD_OK;
+  }
+
+  // Textures: square or not, power-of-two sides, with an optional mip chain.
+  if (!IsPowerOfTwo(desc.dwWidth) || !IsPowerOfTwo(desc.dwHeight) || w > 1024 || h > 1024)
+    return DDERR_INVALIDPARAMS;
+  int levels = 1;
+  if (caps & DDSCAPS_MIPMAP) {
+    if (!(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDCAPS;
+    const int most = std::bit_width(static_cast<unsigned>(std::max(w, h)));
+    levels = (desc.dwFlags & DDSD_MIPMAPCOUNT) ? static_cast<int>(desc.dwMipMapCount) : most;
+    if (levels < 1 || levels > most) return DDERR_INVALIDPARAMS;
+  }
+  IDirectDrawSurface* root = DxNewSurface(owner, caps, format, w, h);
+  IDirectDrawSurface* level = root;
+  for (int i = 1; i < levels; ++i) {
+    IDirectDrawSurface* child =
+        DxNewSurface(owner, caps, format, std::max(1, level->width / 2), std::max(1, level->height / 2));
+    child->chainRoot = root;
+    level->next = child;
+    level->ownsNext = true;
+    level = child;
+  }
+  *out = root;
+  return DD_OK;
+}
+
+}  // namespace
+
+HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, LPVOID context) {
+  if (!callback) return DDERR_INVALIDPARAMS;
+  for (const DxDriverInfo& d : DxCurrentDrivers()) {
+    GUID guid = d.guid;
+    char description[64], name[64];
+    std::snprintf(description, sizeof description, "%s", d.description);
+    std::snprintf(name, sizeof name, "%s", d.name);
+    if (callback(d.hasGuid ? &guid : nullptr, description, name, context) == DDENUMRET_CANCEL) break;
+  }
+  return DD_OK;
+}
+
+HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) {
+  if (!directDraw || outer) return DDERR_INVALIDPARAMS;
+  *directDraw = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::DirectDrawCreate)) return r;
+  const DxDriverInfo* found = nullptr;
+  for (const DxDriverInfo& d : DxCurrentDrivers()) {
+    const bool primary = !guid || IsZeroGuid(*guid);
+    if ((primary && !d.hasGuid) || (!primary && d.hasGuid && d.guid == *guid)) {
+      found = &d;
+      break;
+    }
+  }
+  if (!found) return DDERR_INVALIDPARAMS;
+  auto* dd = new IDirectDraw;
+  dd->driver = found;
+  *directDraw = dd;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw::QueryInterface(REFIID iid, LPVOID* object) {
+  if (!object) return DDERR_INVALIDPARAMS;
+  *object = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
+  if (iid == IID_IDirectDraw) {
+    AddRef();
+    *object = this;
+    return DD_OK;
+  }
+  if (iid == IID_IDirectDraw2) {
+    auto* dd2 = new IDirectDraw2;
+    dd2->directDraw = this;
+    AddRef();
+    *object = dd2;
+    return DD_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+ULONG IDirectDraw::AddRef() { return ++refs; }
+
+ULONG IDirectDraw::Release() {
+  if (--refs > 0) return refs;
+  // DirectDraw takes down everything made from it.
+  DxDestroyOwnedSurfaces(this);
+  for (IDirectDrawClipper* c : clippers) delete c;
+  if (modeWidth || (cooperativeLevel & DDSCL_EXCLUSIVE)) {
+    if (cooperativeWindow) DxSetSdlFullScreen(cooperativeWindow, false);
+    dx.display = DxDisplayState{};
+  }
+  delete this;
+  return 0;
+}
+
+HRESULT IDirectDraw2::QueryInterface(REFIID iid, LPVOID* object) {
+  if (!object) return DDERR_INVALIDPARAMS;
+  *object = nullptr;
+  if (iid == IID_IDirect3D2) {
+    if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
+    auto* d3d = new IDirect3D2;
+    d3d->directDraw = directDraw;
+    directDraw->AddRef();
+    *object = d3d;
+    return DD_OK;
+  }
+  return directDraw->QueryInterface(iid, object);
+}
+
+ULONG IDirectDraw2::AddRef() { return ++refs; }
+
+ULONG IDirectDraw2::Release() {
+  if (--refs > 0) return refs;
+  directDraw->Release();
+  delete this;
+  return 0;
+}
+
+HRESULT IDirectDraw2::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
+  if (HRESULT r = DxEnter(DxMethod::GetCaps)) return r;
+  if ((!driverCaps && !emulationCaps) || (driverCaps && driverCaps->dwSize != sizeof(DDCAPS)) ||
+      (emulationCaps && emulationCaps->dwSize != sizeof(DDCAPS)))
+    return DDERR_INVALIDPARAMS;
+  if (driverCaps) {
+    std::memset(driverCaps, 0, sizeof(DDCAPS));
+    driverCaps->dwSize = sizeof(DDCAPS);
+    driverCaps->dwCaps = directDraw->driver->caps;
+    driverCaps->dwZBufferBitDepths = 0x400;  // DDBD_16
+    driverCaps->dwVidMemTotal = driverCaps->dwVidMemFree = 16u << 20;
+  }
+  if (emulationCaps) {
+    std::memset(emulationCaps, 0, sizeof(DDCAPS));
+    emulationCaps->dwSize = sizeof(DDCAPS);
+    emulationCaps->dwCaps = DDCAPS_BLT | DDCAPS_BLTSTRETCH | DDCAPS_BLTCOLORFILL;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDraw2::EnumDisplayModes(DWORD, DDSURFACEDESC* match, LPVOID context,
+                                       LPDDENUMMODESCALLBACK callback) {
+  if (HRESULT r = DxEnter(DxMethod::EnumDisplayModes)) return r;
+  if (!callback || (match && match->dwSize != sizeof(DDSURFACEDESC))) return DDERR_INVALIDPARAMS;
+  for (const ModeInfo& m : modeList) {
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
+    desc.dwWidth = m.width;
+    desc.dwHeight = m.height;
+    desc.lPitch = static_cast<LONG>(m.width * m.bits / 8);
+    desc.dwRefreshRate = 0;
+    if (m.bits == 16) {
+      desc.ddpfPixelFormat = DxRgb565Format();
+    } else {
+      desc.ddpfPixelFormat = DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_RGB, 0, {32}, 0xFF0000, 0xFF00, 0xFF, 0};
+    }
+    if (match && (match->dwFlags & DDSD_WIDTH) && match->dwWidth != m.width) continue;
+    if (match && (match->dwFlags & DDSD_HEIGHT) && match->dwHeight != m.height) continue;
+    if (callback(&desc, context) == DDENUMRET_CANCEL) break;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDraw2::SetCooperativeLevel(HWND window, DWORD flags) {
+  if (HRESULT r = DxEnter(DxMethod::SetCooperativeLevel)) return r;
+  const bool exclusive = flags & DDSCL_EXCLUSIVE;
+  const bool full = flags & DDSCL_FULLSCREEN;
+  const bool normal = flags & DDSCL_NORMAL;
+  if (exclusive != full || (normal && exclusive) || (!normal && !exclusive)) return DDERR_INVALIDPARAMS;
+  if (exclusive && !IsWindow(window)) return DDERR_INVALIDPARAMS;
+  IDirectDraw* dd = directDraw;
+  if ((dd->cooperativeLevel & DDSCL_EXCLUSIVE) && !exclusive && dd->cooperativeWindow)
+    DxSetSdlFullScreen(dd->cooperativeWindow, false);
+  dd->cooperativeWindow = window;
+  dd->cooperativeLevel = flags;
+  if (exclusive && dd->driver->sdlFullScreen) DxSetSdlFullScreen(window, true);
+  dx.display.cooperativeLevel = flags;
+  dx.display.sdlFullScreen = exclusive && dd->driver->sdlFullScreen;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD flags) {
+  if (HRESULT r = DxEnter(DxMethod::SetDisplayMode)) return r;
+  if (flags != 0) return DDERR_INVALIDPARAMS;
+  if (!(directDraw->cooperativeLevel & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
+  if (!ModeOffered(width, height, bitsPerPixel)) return DDERR_INVALIDMODE;
+  directDraw->modeWidth = width;
+  directDraw->modeHeight = height;
+  directDraw->modeBits = bitsPerPixel;
+  dx.display.width = width;
+  dx.display.height = height;
+  dx.display.bitsPerPixel = bitsPerPixel;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw2::RestoreDisplayMode() {
+  directDraw->modeWidth = directDraw->modeHeight = directDraw->modeBits = 0;
+  dx.display.width = dx.display.height = dx.display.bitsPerPixel = 0;
+  return DD_OK;
+}
+
+HRESULT IDirectDraw2::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) {
+  if (!surface || outer) return DDERR_INVALIDPARAMS;
+  *surface = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::CreateSurface)) return r;
+  if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
+  const HRESULT r = CreateSurfaceFor(directDraw, *desc, surface);
+  if (r == DD_OK) directDraw->surfaces.push_back(*surface);
+  return r;
+}
+
+HRESULT IDirectDraw2::CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknown* outer) {
+  if (!clipper || outer || flags != 0) return DDERR_INVALIDPARAMS;
+  *clipper = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::CreateClipper)) return r;
+  auto* c = new IDirectDrawClipper;
+  c->owner = directDraw;
+  directDraw->clippers.push_back(c);
+  *clipper = c;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawClipper::SetHWnd(DWORD flags, HWND hwnd) {
+  if (HRESULT r = DxEnter(DxMethod::SetHWnd)) return r;
+  if (flags != 0 || !IsWindow(hwnd)) return DDERR_INVALIDPARAMS;
+  window = hwnd;
+  return DD_OK;
+}
+
+ULONG IDirectDrawClipper::AddRef() { return ++refs; }
+
+ULONG IDirectDrawClipper::Release() {
+  if (--refs > 0) return refs;
+  auto& list = owner->clippers;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  delete this;
+  return 0;
+}

@@ -1,0 +1,49 @@
+// Shared between the files of the DirectDraw/Direct3D stand-in (platform/dx only):
+// its one state record, fault checks, presenting and surface helpers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/dx/dx_platform.h"
+
+struct DxState {
+  DxDriverSet driverSet = DxDriverSet::Auto;
+  std::array<int, static_cast<int>(DxMethod::Count)> failCount{};
+  std::array<HRESULT, static_cast<int>(DxMethod::Count)> failResult{};
+  std::array<int, static_cast<int>(DxMethod::Count)> calls{};
+  bool videoMemoryExhausted = false;
+  int flipBusy = 0;
+  bool referenceRasterizer = false;
+  DxFrameSink sink = nullptr;
+  void* sinkUser = nullptr;
+  std::uint64_t presented = 0;
+  // The display as the last DirectDraw object left it.
+  DxDisplayState display{};
+  // Direct3D texture handles: handle h names textureSurfaces[h - 1] (null once freed).
+  std::vector<IDirectDrawSurface*> textureSurfaces;
+};
+extern DxState dx;
+
+// Counts the call and answers an injected failure: DD_OK when the call may go on.
+HRESULT DxEnter(DxMethod method);
+
+// Surfaces.
+IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
+                                 int height);
+void DxDestroySurface(IDirectDrawSurface* surface);
+// Frees every surface a DirectDraw object made, whatever their reference counts.
+void DxDestroyOwnedSurfaces(IDirectDraw* owner);
+DDPIXELFORMAT DxRgb565Format();
+DDPIXELFORMAT DxZBuffer16Format();
+bool DxIsRgb565(const DDPIXELFORMAT& format);
+// The texels of one mip level as 0x00RRGGBB, rebuilt when the surface changed.
+const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* surface);
+void DxSurfaceChanged(IDirectDrawSurface* surface);
+
+// Presenting: sends a 5-6-5 picture to the window's SDL window (when it has one)
+// and to the frame sink.
+void DxPresent(HWND window, bool fullScreen, const std::uint16_t* pixels, int width, int height, int pitch);
+// Switches the window between an SDL full-screen window and a normal one.
+void DxSetSdlFullScreen(HWND window, bool fullScreen);

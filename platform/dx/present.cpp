@@ -1,0 +1,61 @@
+// Showing a finished picture: into the SDL window behind the demo's window
+// (scaled to its client area with the aspect kept), and to the frame sink that
+// capture and tests read. The only file of the stand-in that knows SDL.
+#include <SDL.h>
+
+#include "platform/dx/dx_internal.h"
+#include "platform/win/win_platform.h"
+
+namespace {
+
+// The largest rectangle of the picture's aspect that fits, centred.
+SDL_Rect FitRect(int width, int height, int areaWidth, int areaHeight) {
+  SDL_Rect r{0, 0, areaWidth, areaHeight};
+  if (static_cast<long long>(areaWidth) * height > static_cast<long long>(areaHeight) * width) {
+    r.w = static_cast<int>(static_cast<long long>(areaHeight) * width / height);
+    r.x = (areaWidth - r.w) / 2;
+  } else {
+    r.h = static_cast<int>(static_cast<long long>(areaWidth) * height / width);
+    r.y = (areaHeight - r.h) / 2;
+  }
+  return r;
+}
+
+void PresentToSdl(SDL_Window* window, const std::uint16_t* pixels, int width, int height, int pitch) {
+  SDL_Surface* target = SDL_GetWindowSurface(window);
+  if (!target) return;
+  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(pixels), width, height,
+                                                            16, pitch * 2, SDL_PIXELFORMAT_RGB565);
+  if (!picture) return;
+  SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+  SDL_Rect dest = FitRect(width, height, target->w, target->h);
+  if (dest.w > 0 && dest.h > 0) {
+    if (dest.w == width && dest.h == height) SDL_BlitSurface(picture, nullptr, target, &dest);
+    else SDL_BlitScaled(picture, nullptr, target, &dest);
+  }
+  SDL_FreeSurface(picture);
+  SDL_UpdateWindowSurface(window);
+}
+
+}  // namespace
+
+void DxPresent(HWND window, bool, const std::uint16_t* pixels, int width, int height, int pitch) {
+  if (width <= 0 || height <= 0) return;
+  ++dx.presented;
+  if (dx.sink) dx.sink(DxFrame{pixels, width, height, pitch}, dx.sinkUser);
+  if (auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr))
+    PresentToSdl(sdl, pixels, width, height, pitch);
+}
+
+void DxSetSdlFullScreen(HWND window, bool fullScreen) {
+  auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
+  if (!sdl) return;
+  SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+void DxSetFrameSink(DxFrameSink sink, void* user) {
+  dx.sink = sink;
+  dx.sinkUser = user;
+}
+
+std::uint64_t DxPresentedFrames() { return dx.presented; }

@@ -1,0 +1,146 @@
+// The software rasteriser behind IDirect3DDevice2: one screen-space triangle at a
+// time into a 5-6-5 colour buffer and a 16-bit z-buffer. Triangle set-up and the
+// per-pixel arithmetic (sampling, modulation, blending, dithering) are shared by
+// the specialised span loops and the plain reference path that tests compare
+// them with.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+struct RasterVertex {
+  float x, y;     // screen position, pixel centres on integers
+  float z;        // depth 0..1
+  float q;        // 1/w, for perspective-correct texturing
+  float r, g, b;  // colour 0..255
+  float u, v;     // texture coordinates
+};
+
+constexpr int kMaxMipLevels = 12;
+
+struct RasterTexture {
+  const std::uint32_t* texels[kMaxMipLevels];  // 0x00RRGGBB, rows of 1 << widthLog2
+  int widthLog2[kMaxMipLevels];
+  int heightLog2[kMaxMipLevels];
+  int levels;
+};
+
+struct RasterTarget {
+  std::uint16_t* color;  // 5-6-5
+  int colorPitch;        // in pixels
+  std::uint16_t* depth;  // null without a z-buffer
+  int depthPitch;
+  int width, height;
+};
+
+struct RasterState {
+  const RasterTexture* texture;  // null: Gouraud colour only
+  bool zTest;                    // LESS against the z-buffer
+  bool zWrite;
+  bool additive;  // ONE/ONE with saturation, else the colour replaces
+  bool dither;
+  int clipLeft, clipTop, clipRight, clipBottom;  // right and bottom exclusive
+};
+
+// Draws one triangle (either winding). `reference` picks the per-pixel path.
+void RasterizeTriangle(const RasterTarget& target, const RasterState& state, const RasterVertex& a,
+                       const RasterVertex& b, const RasterVertex& c, bool reference);
+
+// From here on: the pieces both paths share.
+
+// f(x, y) = a x + b y + c over the screen.
+struct RasterPlane {
+  double a, b, c;
+  double At(double x, double y) const { return a * x + b * y + c; }
+};
+
+struct TriangleSetup {
+  // Edge functions in pixel units: a pixel (x, y) is inside when all three
+  // ea x + eb y + ec are >= 0 (the top-left rule is folded into ec).
+  std::int64_t ea[3], eb[3], ec[3];
+  int minX, maxX, minY, maxY;  // bounding box within the clip rectangle, max exclusive
+  RasterPlane z, r, g, b, uq, vq, q;
+};
+
+// False for a triangle that covers nothing (degenerate or outside the clip).
+bool SetupTriangle(const RasterState& state, const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+                   TriangleSetup* setup);
+
+inline bool PixelInside(const TriangleSetup& t, int x, int y) {
+  for (int i = 0; i < 3; ++i)
+    if (t.ea[i] * x + t.eb[i] * y + t.ec[i] < 0) return false;
+  return true;
+}
+
+// A saturating conversion to a 32-bit integer, rounding to nearest.
+inline std::int32_t ToFixed(double v) {
+  if (!(v > -2147483000.0)) return -2147483000;
+  if (v > 2147483000.0) return 2147483000;
+  return static_cast<std::int32_t>(std::floor(v + 0.5));
+}
+
+// Depth 0..1 as 16-bit z in 1/32768 steps (so that z16 = value >> 15).
+constexpr double kDepthScale = 65535.0 * 32768.0;
+inline std::int32_t DepthFixed(double z) { return ToFixed(std::clamp(z, 0.0, 1.0) * kDepthScale); }
+// Colour 0..255 in 1/65536 steps.
+inline std::int32_t ColorFixed(double c) { return ToFixed(std::clamp(c, 0.0, 255.0) * 65536.0); }
+
+// The nearest mip level for a point: the level whose texel size is closest to
+// the footprint of a pixel (log2 of its longest side, rounded), 0 when magnified.
+int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, double y);
+
+// Bilinear sample of one level; su, sv are texel coordinates in 16.16 fixed
+// point, already moved by half a texel so that texel centres fall on integers.
+inline std::uint32_t SampleBilinear(const RasterTexture& tex, int level, std::int32_t su, std::int32_t sv) {
+  const int wl = tex.widthLog2[level];
+  const std::int32_t maskU = (1 << wl) - 1, maskV = (1 << tex.heightLog2[level]) - 1;
+  const std::int32_t iu = su >> 16, iv = sv >> 16;
+  const std::uint32_t fu = (static_cast<std::uint32_t>(su) >> 8) & 0xFF;
+  const std::uint32_t fv = (static_cast<std::uint32_t>(sv) >> 8) & 0xFF;
+  const std::uint32_t* t = tex.texels[level];
+  const std::int32_t x0 = iu & maskU, x1 = (iu + 1) & maskU;
+  const std::uint32_t* row0 = t + ((iv & maskV) << wl);
+  const std::uint32_t* row1 = t + (((iv + 1) & maskV) << wl);
+  const std::uint32_t a = row0[x0], b = row0[x1], c = row1[x0], d = row1[x1];
+  // Red and blue move together in one word, green in another.
+  const std::uint32_t iu8 = 256 - fu, iv8 = 256 - fv;
+  const std::uint32_t rbTop = ((a & 0xFF00FF) * iu8 + (b & 0xFF00FF) * fu) >> 8 & 0xFF00FF;
+  const std::uint32_t gTop = ((a & 0xFF00) * iu8 + (b & 0xFF00) * fu) >> 8 & 0xFF00;
+  const std::uint32_t rbBot = ((c & 0xFF00FF) * iu8 + (d & 0xFF00FF) * fu) >> 8 & 0xFF00FF;
+  const std::uint32_t gBot = ((c & 0xFF00) * iu8 + (d & 0xFF00) * fu) >> 8 & 0xFF00;
+  const std::uint32_t rb = (rbTop * iv8 + rbBot * fv) >> 8 & 0xFF00FF;
+  const std::uint32_t g = (gTop * iv8 + gBot * fv) >> 8 & 0xFF00;
+  return rb | g;
+}
+
+// MODULATE: texel times colour, 255 x 255 staying 255.
+inline std::uint32_t Modulate(std::uint32_t texel, std::uint32_t colour) { return (texel * (colour + 1)) >> 8; }
+
+// The 4x4 ordered-dither matrix, thresholds 0..15.
+inline constexpr std::uint8_t kDither[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+// 8-bit channels to 5-6-5, adding a fraction of the threshold before truncation.
+inline std::uint16_t Pack565(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t threshold) {
+  const std::uint32_t r5 = std::min<std::uint32_t>(31, (r + (threshold >> 1)) >> 3);
+  const std::uint32_t g6 = std::min<std::uint32_t>(63, (g + (threshold >> 2)) >> 2);
+  const std::uint32_t b5 = std::min<std::uint32_t>(31, (b + (threshold >> 1)) >> 3);
+  return static_cast<std::uint16_t>(r5 << 11 | g6 << 5 | b5);
+}
+
+// Additive blending: the destination's 5-6-5 value (without filling the low
+// bits, so that adding black and re-dithering leaves it unchanged) plus the source.
+inline void AddDestination(std::uint16_t dst, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
+  r = std::min<std::uint32_t>(255, r + ((dst >> 11) << 3));
+  g = std::min<std::uint32_t>(255, g + (((dst >> 5) & 63) << 2));
+  b = std::min<std::uint32_t>(255, b + ((dst & 31) << 3));
+}
+
+// Texel coordinate of a level in 16.16 fixed point, wrapped into the first tile
+// by the caller's choice of `tile` (an integer), minus half a texel.
+inline std::int32_t TexelFixed(double coord, double tile, int log2Size) {
+  return ToFixed((coord - tile) * static_cast<double>(1 << log2Size) * 65536.0) - 0x8000;
+}
+
+void RasterizeSpans(const TriangleSetup& t, const RasterTarget& target, const RasterState& state);
+void RasterizeReference(const TriangleSetup& t, const RasterTarget& target, const RasterState& state);

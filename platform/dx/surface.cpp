@@ -1,0 +1,356 @@
+// DirectDraw surfaces: memory with a real pitch, Lock/Unlock, colour-fill and
+// stretching Blt, the flipping chain, lost surfaces, attachments, and the texel
+// cache the rasteriser samples from.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/dx/dx_internal.h"
+
+namespace {
+
+bool IsPrimary(const IDirectDrawSurface* s) { return s->caps & DDSCAPS_PRIMARYSURFACE; }
+
+// Lock and Blt refuse a lost surface and a locked one, as DirectDraw does.
+HRESULT Usable(const IDirectDrawSurface* s) {
+  if (s->lost) return DDERR_SURFACELOST;
+  if (s->locked) return DDERR_SURFACEBUSY;
+  return DD_OK;
+}
+
+bool RectInside(const RECT& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
+         r.bottom <= height;
+}
+
+// One 5-6-5 pixel row to the next, choosing source columns by nearest sample.
+void StretchCopy(IDirectDrawSurface* dst, const RECT& d, IDirectDrawSurface* src, const RECT& s) {
+  const int dw = d.right - d.left, dh = d.bottom - d.top;
+  const int sw = s.right - s.left, sh = s.bottom - s.top;
+  for (int y = 0; y < dh; ++y) {
+    const int sy = s.top + static_cast<int>((static_cast<std::int64_t>(y) * sh) / dh);
+    const auto* srow = reinterpret_cast<const std::uint16_t*>(src->memory.get() + sy * src->pitch);
+    auto* drow = reinterpret_cast<std::uint16_t*>(dst->memory.get() + (d.top + y) * dst->pitch);
+    if (sw == dw) {
+      std::memcpy(drow + d.left, srow + s.left, static_cast<size_t>(dw) * 2);
+      continue;
+    }
+    for (int x = 0; x < dw; ++x)
+      drow[d.left + x] = srow[s.left + static_cast<int>((static_cast<std::int64_t>(x) * sw) / dw)];
+  }
+}
+
+// The window a present onto the primary surface goes to: the clipper's, else the
+// cooperative level's.
+HWND PresentWindow(const IDirectDrawSurface* primary) {
+  if (primary->clipper && primary->clipper->window) return primary->clipper->window;
+  return primary->owner ? primary->owner->cooperativeWindow : nullptr;
+}
+
+int MaskShift(DWORD mask) { return mask ? __builtin_ctz(mask) : 0; }
+int MaskBits(DWORD mask) { return mask ? __builtin_popcount(mask) : 0; }
+
+// Expands an n-bit channel to 8 bits by repeating its high bits.
+std::uint32_t Expand(std::uint32_t v, int bits) {
+  if (bits <= 0) return 0;
+  if (bits >= 8) return v >> (bits - 8);
+  std::uint32_t out = v << (8 - bits);
+  for (int have = bits; have < 8; have += bits) out |= out >> have;
+  return out & 0xFF;
+}
+
+}  // namespace
+
+DDPIXELFORMAT DxRgb565Format() {
+  return DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_RGB, 0, {16}, 0xF800, 0x07E0, 0x001F, 0};
+}
+
+DDPIXELFORMAT DxZBuffer16Format() {
+  return DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_ZBUFFER, 0, {16}, 0, 0, 0, 0};
+}
+
+bool DxIsRgb565(const DDPIXELFORMAT& f) {
+  return (f.dwFlags & DDPF_RGB) && f.dwRGBBitCount == 16 && f.dwRBitMask == 0xF800 && f.dwGBitMask == 0x07E0 &&
+         f.dwBBitMask == 0x001F;
+}
+
+IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
+                                 int height) {
+  auto* s = new IDirectDrawSurface;
+  s->owner = owner;
+  s->caps = caps;
+  s->format = format;
+  s->width = width;
+  s->height = height;
+  // Rows are padded to 16 bytes, so that callers must honour the pitch.
+  s->pitch = static_cast<LONG>((width * 2 + 15) & ~15);
+  const size_t bytes = static_cast<size_t>(s->pitch) * static_cast<size_t>(height);
+  s->memory = std::make_unique<std::uint8_t[]>(bytes);
+  std::memset(s->memory.get(), 0, bytes);
+  return s;
+}
+
+void DxDestroySurface(IDirectDrawSurface* s) {
+  if (!s->chainRoot && s->owner) {
+    auto& list = s->owner->surfaces;
+    list.erase(std::remove(list.begin(), list.end(), s), list.end());
+  }
+  if (s->textureHandle && s->textureHandle <= dx.textureSurfaces.size())
+    dx.textureSurfaces[s->textureHandle - 1] = nullptr;
+  if (s->attachedZ) s->attachedZ->Release();
+  if (s->clipper) s->clipper->Release();
+  if (s->ownsNext && s->next) DxDestroySurface(s->next);
+  delete s;
+}
+
+void DxDestroyOwnedSurfaces(IDirectDraw* owner) {
+  // Attachments and chains refer to each other: gather everything first, then
+  // free each surface once without following references.
+  std::vector<IDirectDrawSurface*> all;
+  for (IDirectDrawSurface* root : owner->surfaces)
+    for (IDirectDrawSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) all.push_back(s);
+  owner->surfaces.clear();
+  for (IDirectDrawSurface* s : all) {
+    if (s->textureHandle && s->textureHandle <= dx.textureSurfaces.size())
+      dx.textureSurfaces[s->textureHandle - 1] = nullptr;
+    if (s->clipper) s->clipper->Release();
+  }
+  for (IDirectDrawSurface* s : all) delete s;
+}
+
+void DxSurfaceChanged(IDirectDrawSurface* s) { s->texels.valid = false; }
+
+const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* s) {
+  if (s->texels.valid) return s->texels.texels.data();
+  const DDPIXELFORMAT& f = s->format;
+  const int rs = MaskShift(f.dwRBitMask), rb = MaskBits(f.dwRBitMask);
+  const int gs = MaskShift(f.dwGBitMask), gb = MaskBits(f.dwGBitMask);
+  const int bs = MaskShift(f.dwBBitMask), bb = MaskBits(f.dwBBitMask);
+  s->texels.texels.resize(static_cast<size_t>(s->width) * static_cast<size_t>(s->height));
+  for (int y = 0; y < s->height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint16_t*>(s->memory.get() + y * s->pitch);
+    std::uint32_t* out = s->texels.texels.data() + static_cast<size_t>(y) * static_cast<size_t>(s->width);
+    for (int x = 0; x < s->width; ++x) {
+      const std::uint32_t v = row[x];
+      out[x] = Expand((v & f.dwRBitMask) >> rs, rb) << 16 | Expand((v & f.dwGBitMask) >> gs, gb) << 8 |
+               Expand((v & f.dwBBitMask) >> bs, bb);
+    }
+  }
+  s->texels.valid = true;
+  return s->texels.texels.data();
+}
+
+HRESULT IDirectDrawSurface::QueryInterface(REFIID iid, LPVOID* object) {
+  if (!object) return DDERR_INVALIDPARAMS;
+  *object = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
+  if (iid == IID_IDirectDrawSurface) {
+    AddRef();
+    *object = this;
+    return DD_OK;
+  }
+  if (iid == IID_IDirect3DTexture2 && (caps & DDSCAPS_TEXTURE)) {
+    auto* t = new IDirect3DTexture2;
+    t->surface = this;
+    AddRef();
+    *object = t;
+    return DD_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+ULONG IDirectDrawSurface::AddRef() { return ++refs; }
+
+ULONG IDirectDrawSurface::Release() {
+  if (refs == 0) return 0;
+  if (--refs > 0) return refs;
+  // A surface inside a complex chain lives as long as its root.
+  if (chainRoot) return 0;
+  DxDestroySurface(this);
+  return 0;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* wanted, IDirectDrawSurface** surface) {
+  if (!wanted || !surface) return DDERR_INVALIDPARAMS;
+  *surface = nullptr;
+  if (HRESULT r = DxEnter(DxMethod::GetAttachedSurface)) return r;
+  IDirectDrawSurface* found = nullptr;
+  if (next && (next->caps & wanted->dwCaps) == wanted->dwCaps && next != chainRoot) found = next;
+  else if (attachedZ && (attachedZ->caps & wanted->dwCaps) == wanted->dwCaps) found = attachedZ;
+  if (!found) return DDERR_NOTFOUND;
+  found->AddRef();
+  *surface = found;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::AddAttachedSurface(IDirectDrawSurface* surface) {
+  if (HRESULT r = DxEnter(DxMethod::AddAttachedSurface)) return r;
+  if (!surface || !(surface->caps & DDSCAPS_ZBUFFER)) return DDERR_CANNOTATTACHSURFACE;
+  if (attachedZ) return DDERR_SURFACEALREADYATTACHED;
+  if (surface->width != width || surface->height != height) return DDERR_CANNOTATTACHSURFACE;
+  surface->AddRef();
+  attachedZ = surface;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetClipper(IDirectDrawClipper* newClipper) {
+  if (HRESULT r = DxEnter(DxMethod::SetClipper)) return r;
+  if (newClipper) newClipper->AddRef();
+  if (clipper) clipper->Release();
+  clipper = newClipper;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::IsLost() { return lost ? DDERR_SURFACELOST : DD_OK; }
+
+HRESULT IDirectDrawSurface::Restore() {
+  if (HRESULT r = DxEnter(DxMethod::Restore)) return r;
+  if (lost) {
+    // The memory comes back, its contents do not.
+    std::memset(memory.get(), 0, static_cast<size_t>(pitch) * static_cast<size_t>(height));
+    DxSurfaceChanged(this);
+    lost = false;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags,
+                                DDBLTFX* fx) {
+  if (HRESULT r = DxEnter(DxMethod::Blt)) return r;
+  if (HRESULT r = Usable(this)) return r;
+
+  if (flags & DDBLT_COLORFILL) {
+    if (!fx || fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
+    const RECT d = destRect ? *destRect : RECT{0, 0, width, height};
+    if (!RectInside(d, width, height)) return DDERR_INVALIDRECT;
+    const auto value = static_cast<std::uint16_t>(fx->dwFillColor);
+    for (LONG y = d.top; y < d.bottom; ++y) {
+      auto* row = reinterpret_cast<std::uint16_t*>(memory.get() + y * pitch);
+      std::fill(row + d.left, row + d.right, value);
+    }
+    DxSurfaceChanged(this);
+    return DD_OK;
+  }
+
+  if (!source) return DDERR_INVALIDPARAMS;
+  if (HRESULT r = Usable(source)) return r;
+  if (!DxIsRgb565(source->format) && source->format.dwFlags != format.dwFlags) return DDERR_INVALIDPIXELFORMAT;
+  const RECT s = sourceRect ? *sourceRect : RECT{0, 0, source->width, source->height};
+  if (!RectInside(s, source->width, source->height)) return DDERR_INVALIDRECT;
+
+  if (IsPrimary(this) && !(owner->cooperativeLevel & DDSCL_EXCLUSIVE)) {
+    // Windowed: the primary surface is the desktop; a copy onto it shows the
+    // picture in the window's client area.
+    if (destRect && (destRect->right <= destRect->left || destRect->bottom <= destRect->top)) return DD_OK;
+    if (!DxIsRgb565(source->format)) return DDERR_INVALIDPIXELFORMAT;
+    const auto* pixels = reinterpret_cast<const std::uint16_t*>(source->memory.get() + s.top * source->pitch) + s.left;
+    DxPresent(PresentWindow(this), false, pixels, s.right - s.left, s.bottom - s.top, source->pitch / 2);
+    return DD_OK;
+  }
+
+  const RECT d = destRect ? *destRect : RECT{0, 0, width, height};
+  if (!RectInside(d, width, height)) return DDERR_INVALIDRECT;
+  StretchCopy(this, d, source, s);
+  DxSurfaceChanged(this);
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
+  if (HRESULT r = DxEnter(DxMethod::Flip)) return r;
+  if (!IsPrimary(this) || !(caps & DDSCAPS_FLIP) || !next) return DDERR_NOTFLIPPABLE;
+  if (target && target != next) return DDERR_INVALIDPARAMS;
+  if (lost || next->lost) return DDERR_SURFACELOST;
+  if (locked || next->locked) return DDERR_SURFACEBUSY;
+  if (dx.flipBusy > 0) {
+    --dx.flipBusy;
+    return DDERR_WASSTILLDRAWING;
+  }
+  // The back buffer's memory becomes the visible one; the surfaces keep their roles.
+  std::swap(memory, next->memory);
+  DxSurfaceChanged(this);
+  DxSurfaceChanged(next);
+  DxPresent(PresentWindow(this), true, reinterpret_cast<const std::uint16_t*>(memory.get()), width, height,
+            pitch / 2);
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetFlipStatus(DWORD flags) {
+  if (flags != DDGFS_ISFLIPDONE && flags != DDGFS_CANFLIP) return DDERR_INVALIDPARAMS;
+  if (lost) return DDERR_SURFACELOST;
+  if (dx.flipBusy > 0) {
+    --dx.flipBusy;
+    return DDERR_WASSTILLDRAWING;
+  }
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) {
+  if (HRESULT r = DxEnter(DxMethod::Lock)) return r;
+  if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
+  if (HRESULT r = Usable(this)) return r;
+  if (rect && !RectInside(*rect, width, height)) return DDERR_INVALIDRECT;
+  GetSurfaceDesc(desc);
+  std::uint8_t* base = memory.get();
+  if (rect) base += rect->top * pitch + rect->left * 2;
+  desc->dwFlags |= DDSD_LPSURFACE;
+  desc->lpSurface = base;
+  locked = true;
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Unlock(LPVOID) {
+  if (HRESULT r = DxEnter(DxMethod::Unlock)) return r;
+  if (!locked) return DDERR_NOTLOCKED;
+  locked = false;
+  DxSurfaceChanged(this);
+  return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
+  if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
+  std::memset(desc, 0, sizeof *desc);
+  desc->dwSize = sizeof *desc;
+  desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+  desc->dwWidth = static_cast<DWORD>(width);
+  desc->dwHeight = static_cast<DWORD>(height);
+  desc->lPitch = pitch;
+  desc->ddpfPixelFormat = format;
+  desc->ddsCaps.dwCaps = caps;
+  if (caps & DDSCAPS_MIPMAP) {
+    int levels = 1;
+    for (const IDirectDrawSurface* s = this; s->ownsNext && s->next; s = s->next) ++levels;
+    desc->dwFlags |= DDSD_MIPMAPCOUNT;
+    desc->dwMipMapCount = static_cast<DWORD>(levels);
+  }
+  return DD_OK;
+}
+
+void DxLoseSurface(IDirectDrawSurface* surface) {
+  if (!surface) return;
+  IDirectDrawSurface* root = surface->chainRoot ? surface->chainRoot : surface;
+  for (IDirectDrawSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) s->lost = true;
+}
+
+bool DxSurfaceToRgb888(IDirectDrawSurface* surface, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+  if (!surface || !DxIsRgb565(surface->format)) return false;
+  const DxFrame frame{reinterpret_cast<const std::uint16_t*>(surface->memory.get()), surface->width,
+                      surface->height, surface->pitch / 2};
+  DxFrameToRgb888(frame, rgb);
+  if (width) *width = surface->width;
+  if (height) *height = surface->height;
+  return true;
+}
+
+void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb) {
+  rgb.resize(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3);
+  std::uint8_t* out = rgb.data();
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint16_t* row = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
+    for (int x = 0; x < frame.width; ++x) {
+      const std::uint32_t p = row[x];
+      const std::uint32_t r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+      *out++ = static_cast<std::uint8_t>(r << 3 | r >> 2);
+      *out++ = static_cast<std::uint8_t>(g << 2 | g >> 4);
+      *out++ = static_cast<std::uint8_t>(b << 3 | b >> 2);
+    }
+  }
+}
