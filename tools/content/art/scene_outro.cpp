@@ -1,0 +1,92 @@
+// The outro scene: two framed greetings in block letters, each on a stand,
+// turning in opposite directions; behind them a tower carries the "sun" the
+// fountain sprays from. The eye starts beside the sun and flies back to the
+// camera chunk's eye, then drifts along +x from the first greeting to the second.
+#include <cmath>
+
+#include "tools/content/art/scenery.h"
+
+namespace {
+
+// The final eye and the point it looks at (the target then drifts +1 x a frame).
+constexpr Vec3 kEye{-300, -1500, 500};
+constexpr Vec3 kTarget{0, 0, 340};
+
+// The greetings face the final eye (-y) in the file. The script gives them a
+// half turn at the start, so that they face the eye beside the sun, and turns
+// them 178 degrees more while the eye flies back: they face it again when it arrives.
+struct Greeting {
+  const char* text;
+  const char* frame;
+  Vec3 centre;
+  std::vector<std::string> lines;
+};
+const Greeting kGreetings[] = {{"greet1", "greetf1", {0, 0, 340}, {"GREETINGS", "TO ALL"}},
+                               {"greet2", "greetf2", {1500, 300, 340}, {"THANKS FOR", "WATCHING!"}}};
+constexpr float kPixel = 18, kLetterDepth = 30;
+constexpr float kFrameHalfWidth = 590, kFrameHalfHeight = 200, kFrameBar = 26, kFrameDepth = 44;
+constexpr float kStandRadius = 55;
+
+// The sun's tower: its brazier sits just under the fountain's emitter (0, 1000, 800).
+constexpr Vec3 kTowerBase{0, 1000, 0};
+constexpr float kTowerTop = 770;
+
+constexpr float kGroundHalf = 4500, kGroundCell = 375, kHillsFrom = 3000;
+constexpr float kSkyRadius = 3000;
+
+const LightDef kSun{"sun", {0, 1000, 800}, 1.0f, 0.85f, 0.6f, 1500, 5000};
+const LightDef kFill{"fill", {-200, -1800, 900}, 0.9f, 0.85f, 0.8f, 2500, 6000};
+
+Mesh Frame(const Greeting& g) {
+  Mesh m;
+  m.name = g.frame;
+  m.pivot = g.centre;
+  const float w = kFrameHalfWidth, h = kFrameHalfHeight, b = kFrameBar, d = kFrameDepth / 2;
+  const Vec3 c = g.centre;
+  AddBox(m, c + Vec3{-w, -d, h - b}, c + Vec3{w, d, h}, "frame", 200);
+  AddBox(m, c + Vec3{-w, -d, -h}, c + Vec3{w, d, -h + b}, "frame", 200);
+  AddBox(m, c + Vec3{-w, -d, -h + b}, c + Vec3{-w + b, d, h - b}, "frame", 200);
+  AddBox(m, c + Vec3{w - b, -d, -h + b}, c + Vec3{w, d, h - b}, "frame", 200);
+  return m;
+}
+
+}  // namespace
+
+SceneFile BuildOutroScene() {
+  SceneFile s;
+  s.name = "outro";
+  s.materials = {Material("letters", "GOLD.TGA"), Material("frame", "MARBLE.TGA"), Material("stone", "GRANITE.TGA"),
+                 Material("grass", "GRASS.TGA"),  Material("sky", "SKYSUN.TGA")};
+  AddMesh(s, Ground("ground", 500, 0, 0, kGroundHalf, kGroundCell, "grass", 500,
+                    Hills(500, 0, kHillsFrom, kGroundHalf - kHillsFrom, 700, 37)));
+  Mesh stands;
+  stands.name = "stands";
+  stands.pivot = kGreetings[0].centre;
+  for (const Greeting& g : kGreetings) {
+    Mesh text;
+    text.name = g.text;
+    text.pivot = g.centre;
+    AddText(text, g.lines, g.centre, {1, 0, 0}, kPixel, kLetterDepth, "letters");
+    AddMesh(s, std::move(text));
+    AddMesh(s, Frame(g));
+    // The stand reaches up into the frame's lower bar, which turns about it.
+    const Vec3 foot{g.centre.x, g.centre.y, 0};
+    AddCylinder(stands, foot, kStandRadius * 2, kStandRadius * 1.6f, 30, 16, "stone", 1, 200);
+    AddCylinder(stands, foot + Vec3{0, 0, 30}, kStandRadius, kStandRadius,
+                g.centre.z - kFrameHalfHeight + kFrameBar / 2 - 30, 16, "stone", 1, 200);
+  }
+  AddMesh(s, std::move(stands));
+  Mesh tower;
+  tower.name = "suntower";
+  tower.pivot = kTowerBase;
+  AddBox(tower, kTowerBase + Vec3{-120, -120, 0}, kTowerBase + Vec3{120, 120, 40}, "stone", 200);
+  AddCylinder(tower, kTowerBase + Vec3{0, 0, 40}, 60, 40, kTowerTop - 80, 12, "stone", 1, 300);
+  AddLathe(tower, kTowerBase + Vec3{0, 0, kTowerTop - 40}, {{0, 0}, {40, 0}, {85, 30}, {95, 40}}, 16, "frame", 2,
+           100);
+  AddLathe(tower, kTowerBase + Vec3{0, 0, kTowerTop - 40}, {{95, 40}, {80, 40}, {0, 25}}, 16, "letters", 1, 100);
+  AddMesh(s, std::move(tower));
+  AddMesh(s, SkySphere(kEye, kSkyRadius, "sky"));
+  s.lights = {kSun, kFill};
+  s.camera = CameraDef{"Camera01", kEye, kTarget, 35};
+  return s;
+}
