@@ -17,12 +17,16 @@ void WriteAll(HKEY key) {
 }
 
 // A value that is missing or larger than its buffer leaves the field as it is.
-void ReadValue(HKEY key, const char* name, BYTE* field, DWORD size) {
+// A text read replaces the whole text: a shorter value leaves no old characters
+// behind it.
+void ReadValue(HKEY key, const char* name, BYTE* field, DWORD size, bool text) {
   BYTE buffer[256] = {};
   DWORD length = size;
   DWORD type = 0;
   if (RegQueryValueExA(key, name, nullptr, &type, buffer, &length) != ERROR_SUCCESS) return;
-  for (DWORD i = 0; i < length; ++i) field[i] = buffer[i];
+  for (DWORD i = 0; i < size; ++i) {
+    if (i < length || text) field[i] = buffer[i];
+  }
 }
 
 }  // namespace
@@ -39,10 +43,10 @@ void LoadSettings() {
     DemoSettings.useSound = 1;
     WriteAll(key);
   } else {
-    ReadValue(key, "IsLooping", &DemoSettings.isLooping, 1);
-    ReadValue(key, "UseSound", &DemoSettings.useSound, 1);
-    ReadValue(key, "Driver Name", reinterpret_cast<BYTE*>(DemoSettings.driverName), 255);
-    ReadValue(key, "Resolution", reinterpret_cast<BYTE*>(DemoSettings.resolution), 255);
+    ReadValue(key, "IsLooping", &DemoSettings.isLooping, 1, false);
+    ReadValue(key, "UseSound", &DemoSettings.useSound, 1, false);
+    ReadValue(key, "Driver Name", reinterpret_cast<BYTE*>(DemoSettings.driverName), 255, true);
+    ReadValue(key, "Resolution", reinterpret_cast<BYTE*>(DemoSettings.resolution), 255, true);
   }
   RegCloseKey(key);
 }
