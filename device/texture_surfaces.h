@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/dx/ddraw.h"
+
 struct Texture;
 struct IDirectDrawSurface;
 struct IDirect3DTexture2;
@@ -22,3 +24,13 @@ struct TextureSurfaces {
 bool EnsureTexture(Texture* texture);
 bool BindTexture(Texture* texture);
 void ReleaseTextureSurfaces(Texture* texture);
+
+// Internal steps, open to tests.
+// One 8-bit RGB(x) texel as 1-5-5-5: each channel v -> v * 0.12156863 truncated,
+// alpha set unless all three are 0.
+std::uint16_t ConvertTexel(const std::uint8_t* texel);
+// The last texture format with one alpha bit (mask 0x8000) and `bitCount` bits;
+// all zero when the device has none.
+DDPIXELFORMAT FindTextureFormat(DWORD bitCount);
+// Converts the texture's mip chain into its source surface.
+bool UploadTexture(Texture* texture);

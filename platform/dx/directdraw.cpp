@@ -37,7 +37,7 @@ HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectD
   const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
 
   if (caps & DDSCAPS_PRIMARYSURFACE) {
-    if (!owner->cooperativeWindow) return DDERR_INVALIDPARAMS;
+    if (!owner->cooperativeLevel) return DDERR_INVALIDPARAMS;  // SetCooperativeLevel comes first
     const int w = owner->modeWidth ? static_cast<int>(owner->modeWidth) : 640;
     const int h = owner->modeHeight ? static_cast<int>(owner->modeHeight) : 480;
     if (caps & DDSCAPS_FLIP) {
