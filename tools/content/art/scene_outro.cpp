@@ -22,7 +22,7 @@ struct Greeting {
   std::vector<std::string> lines;
 };
 const Greeting kGreetings[] = {{"greet1", "greetf1", {0, 0, 340}, {"GREETINGS", "TO ALL"}},
-                               {"greet2", "greetf2", {1500, 300, 340}, {"THANKS FOR", "WATCHING!"}}};
+                               {"greet2", "greetf2", {1300, 300, 340}, {"THANKS FOR", "WATCHING!"}}};
 constexpr float kPixel = 18, kLetterDepth = 30;
 constexpr float kFrameHalfWidth = 590, kFrameHalfHeight = 200, kFrameBar = 26, kFrameDepth = 44;
 constexpr float kStandRadius = 55;

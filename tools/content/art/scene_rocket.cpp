@@ -9,12 +9,12 @@ namespace {
 // The nozzle: the rocket's pivot and where the script's exhaust emitter sits.
 constexpr Vec3 kNozzle{116, 29, 64};
 constexpr float kPadHalf = 300, kPadTop = 14;
-constexpr float kBodyRadius = 40, kBodyBottom = 100, kBodyTop = 520, kNoseTip = 700;
-constexpr float kFinReach = 115, kFinTop = 240;
+constexpr float kBodyRadius = 40, kBodyBottom = 100, kBodyTop = 400, kNoseTip = 560;
+constexpr float kFinReach = 110, kFinTop = 210;
 constexpr int kRocketSegments = 24;
 
 constexpr Vec3 kTowerBase{336, 29, 0};
-constexpr float kTowerHalf = 45, kTowerHeight = 760, kArmHeight = 470;
+constexpr float kTowerHalf = 45, kTowerHeight = 600, kArmHeight = 360;
 
 constexpr Vec3 kBunker{-700, -450, 0};
 constexpr Vec3 kTank1{750, 650, 0}, kTank2{980, 480, 0};
@@ -46,8 +46,8 @@ Mesh Rocket() {
   AddLathe(m, axis, {{kBodyRadius, kBodyBottom}, {kBodyRadius, kBodyTop}}, kRocketSegments, "rocket_hull", 1,
            kBodyTop - kBodyBottom);
   AddLathe(m, axis,
-           {{kBodyRadius, kBodyTop}, {37, 570}, {29, 625}, {17, 670}, {6, 693}, {0, kNoseTip}},
-           kRocketSegments, "rocket_nose", 1, 720);
+           {{kBodyRadius, kBodyTop}, {37, kBodyTop + 45}, {29, kBodyTop + 95}, {17, kBodyTop + 135}, {6, kNoseTip - 7}, {0, kNoseTip}},
+           kRocketSegments, "rocket_nose", 1, 600);
   // Four fins; the rocket stands on their lower edges on the pad.
   for (int i = 0; i < 4; ++i) {
     const float a = static_cast<float>(i) * 3.14159265f / 2 + 3.14159265f / 4;

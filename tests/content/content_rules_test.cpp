@@ -1,0 +1,311 @@
+// The rules the renderer and the scene scripts set on the art, checked on
+// the generator's scene descriptions: per-object budgets, cell sizes, names,
+// and that the scenery stands where the scripts' fixed coordinates expect it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "art_output.h"
+#include "tools/content/art/scene_file.h"
+#include "tools/content/art/textures.h"
+#include "tools/content/content.h"
+
+namespace {
+
+const SceneFile& Scene(const std::string& name) {
+  static const std::vector<SceneFile> scenes = BuildScenes();
+  for (const SceneFile& s : scenes) {
+    if (s.name == name) return s;
+  }
+  ADD_FAILURE() << "no scene " << name;
+  return scenes.front();
+}
+
+const Mesh* FindMesh(const SceneFile& s, const std::string& name) {
+  for (const Mesh& m : s.meshes) {
+    if (m.name == name) return &m;
+  }
+  return nullptr;
+}
+
+float Distance(Vec3 a, Vec3 b) { return std::sqrt(Dot(a - b, a - b)); }
+
+// Largest distance of a mesh's vertices from a point, and the smallest.
+std::pair<float, float> RadiusRange(const Mesh& m, Vec3 c) {
+  float lo = 1e30f, hi = 0;
+  for (const MeshVertex& v : m.vertices) {
+    lo = std::min(lo, Distance(v.p, c));
+    hi = std::max(hi, Distance(v.p, c));
+  }
+  return {lo, hi};
+}
+
+bool IsUpperEightThree(const std::string& s) {
+  const std::size_t dot = s.find('.');
+  if (dot == std::string::npos || dot == 0 || dot > 8 || s.size() - dot - 1 > 3) return false;
+  return std::none_of(s.begin(), s.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); });
+}
+
+TEST(ArtRules, EveryObjectStaysWithinTheRendererBudgetsAndCellSize) {
+  for (const SceneFile& s : BuildScenes()) {
+    for (const Mesh& m : s.meshes) {
+      SCOPED_TRACE(s.name + "/" + m.name);
+      EXPECT_LE(m.vertices.size(), 3000u);
+      EXPECT_LE(m.faces.size(), 2000u);
+      EXPECT_LE(m.name.size(), 10u);  // the editor's limit for object names
+      float longest = 0;
+      for (const MeshFace& f : m.faces) {
+        ASSERT_LT(std::max({f.a, f.b, f.c}), m.vertices.size());
+        const Vec3 p[3] = {m.vertices[f.a].p, m.vertices[f.b].p, m.vertices[f.c].p};
+        for (int i = 0; i < 3; ++i) longest = std::max(longest, Distance(p[i], p[(i + 1) % 3]));
+        // No sliver or collapsed face: the loader's normals need an area.
+        EXPECT_GT(std::sqrt(Dot(Cross(p[1] - p[0], p[2] - p[0]), Cross(p[1] - p[0], p[2] - p[0]))), 1e-3f);
+      }
+      // Cells of at most a few hundred units: a face is dropped whole when one
+      // corner is far behind the eye.
+      EXPECT_LE(longest, 720.0f);
+    }
+  }
+}
+
+TEST(ArtRules, MaterialsAreDefinedAndNameGeneratedUpperCaseMaps) {
+  for (const SceneFile& s : BuildScenes()) {
+    SCOPED_TRACE(s.name);
+    for (const MaterialDef& mat : s.materials) {
+      EXPECT_LE(mat.name.size(), 16u);
+      EXPECT_TRUE(IsUpperEightThree(mat.map)) << mat.map;
+      const auto& list = TextureList();
+      EXPECT_TRUE(std::any_of(list.begin(), list.end(), [&](const TextureDef& t) { return t.file == mat.map; }))
+          << mat.map;
+    }
+    for (const Mesh& m : s.meshes) {
+      for (const std::string& used : m.materials) {
+        EXPECT_TRUE(std::any_of(s.materials.begin(), s.materials.end(),
+                                [&](const MaterialDef& d) { return d.name == used; }))
+            << m.name << " uses " << used;
+      }
+    }
+  }
+}
+
+TEST(ArtRules, SkySpheresStayWellInsideTheFarPlane) {
+  for (const SceneFile& s : BuildScenes()) {
+    const Mesh* sky = FindMesh(s, "skysphere");
+    if (s.name == "exp") {
+      EXPECT_EQ(sky, nullptr) << "the exp script would draw a sky lit";
+      continue;
+    }
+    ASSERT_NE(sky, nullptr) << s.name;
+    const auto [lo, hi] = RadiusRange(*sky, sky->pivot);
+    EXPECT_LE(hi, 3000.5f) << s.name;
+    EXPECT_GT(lo, 0.95f * hi) << s.name;
+  }
+}
+
+// Every object that is not a sky is within the fade-out range of some light,
+// since materials carry no colour of their own.
+TEST(ArtRules, TheScenesLightsReachTheirScenery) {
+  for (const SceneFile& s : BuildScenes()) {
+    if (s.name == "swarm") continue;  // lit only by the lights on the moving swarm
+    for (const Mesh& m : s.meshes) {
+      if (m.name == "skysphere") continue;
+      std::size_t lit = 0;
+      for (const MeshVertex& v : m.vertices) {
+        for (const LightDef& l : s.lights) {
+          if (Distance(v.p, l.position) < l.farRange) {
+            ++lit;
+            break;
+          }
+        }
+      }
+      EXPECT_GE(lit, m.vertices.size() * 8 / 10) << s.name << "/" << m.name;
+    }
+  }
+}
+
+TEST(ArtPlacement, RocketStandsAtTheEmitterAndTheDriftMeetsTheOrbit) {
+  const SceneFile& s = Scene("rocket");
+  const Mesh* rocket = FindMesh(s, "rocket69");
+  ASSERT_NE(rocket, nullptr);
+  EXPECT_FLOAT_EQ(rocket->pivot.x, 116);
+  EXPECT_FLOAT_EQ(rocket->pivot.y, 29);
+  EXPECT_FLOAT_EQ(rocket->pivot.z, 64);
+  ASSERT_TRUE(s.camera);
+  // 650 frames of (+2, -1) end on the orbit's first eye at angle 90.5 degrees.
+  const double a = 90.5 * 3.14159265358979 / 180;
+  EXPECT_NEAR(s.camera->eye.x + 1300, std::cos(a) * 2300, 0.5);
+  EXPECT_NEAR(s.camera->eye.y - 650, std::sin(a) * 1400, 0.5);
+  EXPECT_NEAR(s.camera->eye.z, std::cos(a) * 300 + 700, 0.5);
+  EXPECT_FLOAT_EQ(s.camera->target.z, 164);
+  ASSERT_GE(s.lights.size(), 2u);
+  EXPECT_NE(s.lights.front().name, "rocket_lig");  // the script circles the first light
+  EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [](const LightDef& l) { return l.name == "rocket_lig"; }));
+}
+
+TEST(ArtPlacement, SphereBallsMatchTheCollisionSpheresAndRestOnTheGround) {
+  const SceneFile& s = Scene("sphere");
+  const struct {
+    const char* name;
+    Vec3 centre;
+    float radius;
+  } colliders[] = {{"ball1", {-100, 375, 150}, 150}, {"ball2", {-600, 367, 100}, 100}, {"ball3", {-300, -64, 75}, 75}};
+  for (const auto& c : colliders) {
+    const Mesh* ball = FindMesh(s, c.name);
+    ASSERT_NE(ball, nullptr) << c.name;
+    const auto [lo, hi] = RadiusRange(*ball, c.centre);
+    EXPECT_NEAR(hi, c.radius, 0.5f) << c.name;
+    EXPECT_GT(lo, c.radius * 0.95f) << c.name;
+    EXPECT_NEAR(c.centre.z - c.radius, 0, 0.5f) << c.name;
+  }
+}
+
+TEST(ArtPlacement, SwarmHullEnclosesTheEyeAndTheSwarm) {
+  const SceneFile& s = Scene("swarm");
+  const Mesh* hull = FindMesh(s, "skysphere");
+  ASSERT_NE(hull, nullptr);
+  const auto [lo, hi] = RadiusRange(*hull, {0, 0, 0});
+  EXPECT_GE(lo, 600 * 0.97f);
+  EXPECT_LE(hi, 900.0f);
+  // Nothing stands in the eye's path: x = 300 sin a, y = 300 cos a, z = 300 sin a.
+  for (const Mesh& m : s.meshes) {
+    float nearest = 1e30f;
+    for (int deg = 0; deg < 360; deg += 2) {
+      const float a = static_cast<float>(deg) * 3.14159265f / 180;
+      const Vec3 eye{300 * std::sin(a), 300 * std::cos(a), 300 * std::sin(a)};
+      nearest = std::min(nearest, RadiusRange(m, eye).first);
+    }
+    EXPECT_GT(nearest, 60.0f) << m.name;
+  }
+  for (const char* name : {"light1", "light2", "light3"}) {
+    EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [&](const LightDef& l) { return l.name == name; }));
+  }
+}
+
+TEST(ArtPlacement, EgyptSignAndFountainSitWhereTheScriptLooks) {
+  const SceneFile& s = Scene("egypt");
+  const Mesh* sign = FindMesh(s, "ossik_sign");
+  ASSERT_NE(sign, nullptr);
+  EXPECT_FLOAT_EQ(sign->pivot.x, 14);
+  EXPECT_FLOAT_EQ(sign->pivot.y, -985);
+  EXPECT_FLOAT_EQ(sign->pivot.z, 913);
+  // The fountain point (-563, 358, 575) is just above the top of a structure.
+  float top = -1e30f;
+  for (const Mesh& m : s.meshes) {
+    if (m.name == "skysphere") continue;
+    for (const MeshVertex& v : m.vertices) {
+      if (std::hypot(v.p.x + 563, v.p.y - 358) < 60) top = std::max(top, v.p.z);
+    }
+  }
+  EXPECT_GT(top, 540.0f);
+  EXPECT_LE(top, 575.0f);
+}
+
+TEST(ArtPlacement, ExpBallIsRaisedAroundItsPivot) {
+  const SceneFile& s = Scene("exp");
+  const Mesh* ball = FindMesh(s, "sphere1");
+  ASSERT_NE(ball, nullptr);
+  EXPECT_FLOAT_EQ(ball->pivot.z, 382);
+  const auto [lo, hi] = RadiusRange(*ball, {0, 0, 382});
+  EXPECT_NEAR(hi, 150, 0.5f);
+  EXPECT_GT(lo, 140.0f);
+  EXPECT_FALSE(s.lights.empty());
+}
+
+TEST(ArtPlacement, CrossPanRunsOverTheMonument) {
+  const SceneFile& s = Scene("cross");
+  const Mesh* monument = FindMesh(s, "monument");
+  ASSERT_NE(monument, nullptr);
+  ASSERT_TRUE(s.camera);
+  // Both ends of the pan lie close to the monument.
+  for (Vec3 p : {Vec3{-1478, 148, 278}, Vec3{-1064, 1215, 882}}) {
+    float nearest = 1e30f;
+    for (const MeshVertex& v : monument->vertices) nearest = std::min(nearest, Distance(v.p, p));
+    EXPECT_LT(nearest, 300.0f);
+  }
+}
+
+TEST(ArtPlacement, DanteFloorCoversTheSparkArea) {
+  const SceneFile& s = Scene("dante");
+  const Mesh* floor = FindMesh(s, "ground_noz");
+  ASSERT_NE(floor, nullptr);
+  float x0 = 1e30f, x1 = -1e30f, y0 = 1e30f, y1 = -1e30f;
+  for (const MeshVertex& v : floor->vertices) {
+    EXPECT_FLOAT_EQ(v.p.z, -1000);
+    x0 = std::min(x0, v.p.x);
+    x1 = std::max(x1, v.p.x);
+    y0 = std::min(y0, v.p.y);
+    y1 = std::max(y1, v.p.y);
+  }
+  EXPECT_LE(x0, -2300 - 500.0f);
+  EXPECT_GE(x1, 1000 + 500.0f);
+  EXPECT_LE(y0, -2000 - 500.0f);
+  EXPECT_GE(y1, 2000 + 500.0f);
+  for (const char* name : {"osphere", "skysphere"}) EXPECT_NE(FindMesh(s, name), nullptr) << name;
+}
+
+TEST(ArtPlacement, OutroGreetingsTurnWithTheirFramesAndFaceTheFinalEye) {
+  const SceneFile& s = Scene("outro");
+  ASSERT_TRUE(s.camera);
+  for (const auto& [text, frame] : {std::pair{"greet1", "greetf1"}, std::pair{"greet2", "greetf2"}}) {
+    const Mesh* t = FindMesh(s, text);
+    const Mesh* f = FindMesh(s, frame);
+    ASSERT_TRUE(t && f) << text;
+    EXPECT_FLOAT_EQ(t->pivot.x, f->pivot.x);
+    EXPECT_FLOAT_EQ(t->pivot.y, f->pivot.y);
+    EXPECT_FLOAT_EQ(t->pivot.z, f->pivot.z);
+    // The letters' front faces (those facing the final eye) carry the reading
+    // direction: their normals point from the pivot towards the eye's side.
+    double facing = 0;
+    for (const MeshFace& face : t->faces) {
+      const Vec3 n = Cross(t->vertices[face.b].p - t->vertices[face.a].p, t->vertices[face.c].p - t->vertices[face.a].p);
+      facing += Dot(n, s.camera->eye - t->pivot) > 0 ? 1 : 0;
+    }
+    EXPECT_GT(facing, 0);
+  }
+  ASSERT_FALSE(s.lights.empty());
+  EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [](const LightDef& l) { return l.name == "sun"; }));
+}
+
+TEST(ArtOutput, TwoRunsWriteTheSameBytes) {
+  namespace fs = std::filesystem;
+  const fs::path other = fs::path(ArtDir()).string() + "-again";
+  fs::remove_all(other);
+  fs::create_directories(other);
+  ASSERT_TRUE(WriteArt(other.string()));
+  std::size_t files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(other)) {
+    if (!e.is_regular_file()) continue;
+    ++files;
+    const fs::path first = fs::path(ArtDir()) / fs::relative(e.path(), other);
+    EXPECT_TRUE(ReadBytes(first.string()) == ReadBytes(e.path().string())) << e.path();
+  }
+  EXPECT_EQ(files, TextureList().size() + 8 + 1);
+  fs::remove_all(other);
+}
+
+TEST(ArtOutput, TargaAndBannerHeadersAreWhatTheReadersExpect) {
+  for (const TextureDef& t : TextureList()) {
+    const std::vector<std::uint8_t> b = ReadBytes(ArtDir() + "/Textures/" + t.file);
+    ASSERT_EQ(b.size(), 18u + static_cast<std::size_t>(t.size * t.size * 3)) << t.file;
+    EXPECT_EQ(b[0], 0);  // no image ID
+    EXPECT_EQ(b[1], 0);  // no colour map
+    EXPECT_EQ(b[2], 2);  // uncompressed true colour
+    EXPECT_EQ(b[12] | b[13] << 8, t.size);
+    EXPECT_EQ(b[14] | b[15] << 8, t.size);
+    EXPECT_EQ(b[16], 24);
+    EXPECT_TRUE(t.size >= 1 && t.size <= 256 && (t.size & (t.size - 1)) == 0) << t.file;
+  }
+  const std::vector<std::uint8_t> bmp = ReadBytes(ArtDir() + "/banner.bmp");
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[1], 'M');
+  EXPECT_EQ(bmp[18] | bmp[19] << 8, 384);
+  EXPECT_EQ(bmp[22] | bmp[23] << 8, 96);
+  EXPECT_EQ(bmp[28], 8);
+  EXPECT_EQ(bmp.size(), 14u + 40 + 1024 + 384 * 96);
+}
+
+}  // namespace
