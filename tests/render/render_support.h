@@ -1,0 +1,70 @@
+// Shared by the renderer tests: a small headless software device set up as the
+// render device does it, a scene started and ended as the sequencer does it,
+// tiny Targa files written on the fly, and the golden-image comparison.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/device_calls.h"
+#include "render/math.h"
+#include "scene/scene.h"
+
+// A headless device of width x height with the default render states the
+// demo's device gets, installed as RenderDevice.
+struct TestDevice {
+  bool Create(int width, int height);
+  void Destroy();
+  // Clears colour and depth and begins the scene, as a frame starts.
+  bool BeginFrame();
+  void EndFrame();
+  // The back buffer as packed RGB rows.
+  std::vector<std::uint8_t> ReadBack() const;
+  int width = 0;
+  int height = 0;
+};
+
+// Starts a scene: every registry initialised and the renderer started with its
+// lens textures read from a temporary data directory of tiny Targa files.
+void StartTestScene();
+// Ends it: every registry freed and the renderer's buffers released.
+void EndTestScene();
+// The temporary data directory (created on first use) holding Textures/.
+const std::string& TestDataDirectory();
+
+// An uncompressed 24-bit Targa of side x side texels, texel(x, y) giving red,
+// green, blue; written under the test data directory as Textures/<name>.
+using TexelFunction = void (*)(int x, int y, int side, std::uint8_t rgb[3]);
+void WriteTestTarga(const std::string& name, int side, TexelFunction texel);
+
+// A camera at eye looking at target with the up hint (0, 1, 0), made current,
+// on a width x height screen.
+Camera* AddTestCamera(int width, int height, Vec4 eye, Vec4 target);
+// A mesh object over a new geometry of the given vertices and faces (three
+// vertex indices each, all with the one material), normals computed (flip 1)
+// and bounds set.
+struct TestVertex {
+  float x, y, z, u, v;
+};
+MeshObject* AddTestMesh(const char* name, const std::vector<TestVertex>& vertices,
+                        const std::vector<int>& corners, Material* material);
+// A grid of (n x n) squares in the plane z = 0 spanning [-size, size] in x and
+// y, u and v running 0..repeat, facing -z (towards a camera on the -z side).
+MeshObject* AddTestGrid(const char* name, int n, float size, float repeat, Material* material);
+// A point light in the current group at a world position.
+Light* AddTestLight(const char* name, Vec4 position, float red, float green, float blue, float range,
+                    float farRange);
+
+// Compares a frame with tests/render/golden/<name>.png exactly. On a mismatch
+// (or a missing reference) writes the frame next to the reference as
+// <name>.actual.png and says so in the returned message; empty when equal.
+// KAVRET_UPDATE_GOLDEN=1 writes the reference instead.
+std::string CompareWithGolden(const std::string& name, const std::vector<std::uint8_t>& rgb, int width,
+                              int height);
+
+// The draw calls of a call log.
+std::vector<const RenderCall*> DrawCalls(const std::vector<RenderCall>& log);
+
+// Gives every loaded texture its device surfaces, as a scene's first frame does.
+void PrepareTextures();
