@@ -1,0 +1,257 @@
+// The sequencer on its own: phases and budgets, the end of the playlist, music
+// cues in their places, and music failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/sequencer.h"
+#include "device/render_device.h"
+#include "device/settings.h"
+#include "platform/files/files.h"
+#include "platform/music/music_platform.h"
+#include "platform/win/win_platform.h"
+#include "scene/scene.h"
+#include "test_modules.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> events;
+int frames[kSceneCount];
+
+template <int I>
+bool Setup() {
+  events.push_back("setup " + std::to_string(I));
+  return true;
+}
+template <int I>
+bool Frame() {
+  ++frames[I];
+  return true;
+}
+template <int I>
+bool TearDown() {
+  events.push_back("teardown " + std::to_string(I));
+  return true;
+}
+
+#define TEST_SCENE(I, budget) \
+  { Setup<I>, Frame<I>, TearDown<I>, budget, demoPlaylist[I].cue, demoPlaylist[I].cueModule }
+const Scene testPlaylist[kSceneCount] = {TEST_SCENE(0, 3), TEST_SCENE(1, 2), TEST_SCENE(2, 1), TEST_SCENE(3, 1),
+                                         TEST_SCENE(4, 1), TEST_SCENE(5, 680), TEST_SCENE(6, 1), TEST_SCENE(7, 2)};
+
+std::vector<UINT> posted;
+
+LRESULT Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+class SequencerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WinStartup(WinBackend::Headless);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "SeqTest";
+    RegisterClassA(&wc);
+    mainWindow = CreateWindowExA(0, "SeqTest", "", 0, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    ResetSequencer();
+    playlist = testPlaylist;
+    events.clear();
+    std::fill(std::begin(frames), std::end(frames), 0);
+    DemoSettings = DemoSettingsRecord{};
+    dataDir = fs::temp_directory_path() / ("kavret-seq-" + std::to_string(::getpid()));
+    fs::remove_all(dataDir);
+    WriteTinyModules(dataDir);
+    SetDataDirectory(dataDir.string());
+    MusicSetOutput(MusicOutput::Silent);
+    MusicClearCallLog();
+    MusicClearFailures();
+  }
+  void TearDown() override {
+    FreeAllRegistries();
+    ResetSequencer();
+    WinShutdown();
+    SetDataDirectory(".");
+    fs::remove_all(dataDir);
+  }
+  // Steps until the scene index changes; returns the number of steps.
+  int StepsThroughScene() {
+    const int index = Sequencer.sceneIndex;
+    int steps = 0;
+    while (Sequencer.sceneIndex == index && steps < 100000) {
+      StepSequencer();
+      ++steps;
+    }
+    return steps;
+  }
+  bool CloseQueued() {
+    MSG msg;
+    int closes = 0;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) closes += msg.message == WM_CLOSE;
+    return closes == 1;
+  }
+  fs::path dataDir;
+};
+
+}  // namespace
+
+TEST_F(SequencerTest, BudgetsAreComparedStrictly) {
+  // Set-up, budget + 1 running steps, tear-down.
+  EXPECT_EQ(StepsThroughScene(), 1 + (3 + 1) + 1);
+  EXPECT_EQ(frames[0], 1);  // only the call inside the set-up step: the frame loop dispatches the rest
+  Sequencer.sceneIndex = 5;
+  Sequencer.phase = PhaseSetup;
+  StepSequencer();
+  int running = 0;
+  while (Sequencer.phase == PhaseRunning) {
+    StepSequencer();
+    ++running;
+  }
+  EXPECT_EQ(running, 681);
+  EXPECT_EQ(Sequencer.sceneFrameCounter, 681);
+}
+
+TEST_F(SequencerTest, DispatchRunsOnlyWhileRunning) {
+  DispatchSceneUpdate();
+  EXPECT_EQ(frames[0], 0);
+  StepSequencer();  // set-up: one call inside
+  EXPECT_EQ(frames[0], 1);
+  DispatchSceneUpdate();
+  EXPECT_EQ(frames[0], 2);
+  Sequencer.sceneIndex = 8;
+  DispatchSceneUpdate();
+  EXPECT_EQ(frames[0], 2);
+}
+
+TEST_F(SequencerTest, EscapeEndsTheRunningPhaseAtTheNextStep) {
+  StepSequencer();
+  Sequencer.sceneFrameCounter = 99999;
+  StepSequencer();
+  EXPECT_EQ(Sequencer.phase, PhaseTearDown);
+  StepSequencer();
+  EXPECT_EQ(Sequencer.sceneIndex, 1);
+  EXPECT_EQ(Sequencer.phase, PhaseSetup);
+  // During set-up Escape has no lasting effect: set-up resets the counter.
+  Sequencer.sceneFrameCounter = 99999;
+  StepSequencer();
+  EXPECT_EQ(Sequencer.sceneFrameCounter, 0);
+  EXPECT_EQ(Sequencer.phase, PhaseRunning);
+}
+
+TEST_F(SequencerTest, EndWithoutLoopingPostsOneCloseThenOnlySetsRenderEnabled) {
+  for (int i = 0; i < kSceneCount; ++i) {
+    if (i == 5) {
+      Sequencer.sceneFrameCounter = 99999;  // skip the long one
+      StepSequencer();
+      Sequencer.sceneFrameCounter = 99999;
+    }
+    StepsThroughScene();
+  }
+  EXPECT_EQ(Sequencer.sceneIndex, kSceneCount);
+  EXPECT_TRUE(CloseQueued());
+  EXPECT_EQ(renderEnabled, 0);  // cleared by the final sweep
+  StepSequencer();
+  StepSequencer();
+  EXPECT_EQ(renderEnabled, 1);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(events.back(), "teardown 7");
+}
+
+TEST_F(SequencerTest, LoopingStartsAgainWithTheFirstScene) {
+  DemoSettings.isLooping = 1;
+  Sequencer.sceneIndex = 7;
+  StepsThroughScene();
+  EXPECT_EQ(Sequencer.sceneIndex, 0);
+  EXPECT_EQ(Sequencer.phase, PhaseSetup);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(SequencerTest, SweepsClearRenderEnabledAndEmptyTheRegistries) {
+  StepSequencer();
+  EXPECT_EQ(renderEnabled, 1);
+  AddMeshObject("box");
+  FreeAllRegistries();
+  EXPECT_EQ(renderEnabled, 0);
+  EXPECT_EQ(FindMeshObject("box"), nullptr);
+}
+
+TEST_F(SequencerTest, MusicCallsInOrderOnTheFirstRunAndAfterALoop) {
+  DemoSettings.useSound = 1;
+  DemoSettings.isLooping = 1;
+  StartMusic(mainWindow);
+  EXPECT_EQ(DemoSettings.useSound, 1);
+  const std::vector<std::string> startup = {
+      "MIDASstartup",           "MIDASsetOption 6",        "MIDASsetOption 5 2",
+      "MIDASinit",              "MIDASstartBackgroundPlay 0", "MIDASloadModule Midas\\t1.xm",
+      "MIDASloadModule Midas\\t2.xm", "MIDASloadModule Midas\\t3.xm"};
+  EXPECT_EQ(MusicCallLog(), startup);
+
+  // Scene 0: module 3 after set-up, nothing stopped on the first run.
+  MusicClearCallLog();
+  StepSequencer();
+  EXPECT_EQ(MusicCallLog(), std::vector<std::string>{"MIDASplayModule Midas\\t3.xm 1"});
+  EXPECT_EQ(events.back(), "setup 0");
+  for (int i = 0; i < 5; ++i) StepsThroughScene();
+  MusicClearCallLog();
+  events.clear();
+  StepSequencer();  // Cross: after set-up, stop then module 2
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 1", "MIDASplayModule Midas\\t2.xm 1"}));
+  Sequencer.sceneFrameCounter = 99999;
+  StepsThroughScene();
+  StepsThroughScene();
+  MusicClearCallLog();
+  StepSequencer();  // Outro: stop and module 1 before its set-up
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 2", "MIDASplayModule Midas\\t1.xm 1"}));
+  EXPECT_EQ(events.back(), "setup 7");
+  StepsThroughScene();
+  MusicClearCallLog();
+  StepSequencer();  // the loop: Rocket now stops the Outro's module first
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 3", "MIDASplayModule Midas\\t3.xm 1"}));
+
+  MusicClearCallLog();
+  ShutdownMusic();
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 4", "MIDASfreeModule Midas\\t1.xm",
+                                                      "MIDASfreeModule Midas\\t2.xm", "MIDASfreeModule Midas\\t3.xm",
+                                                      "MIDASstopBackgroundPlay", "MIDASclose"}));
+}
+
+TEST_F(SequencerTest, MusicOffMakesNoLibraryCall) {
+  DemoSettings.useSound = 0;
+  StartMusic(mainWindow);
+  for (int i = 0; i < kSceneCount; ++i) {
+    Sequencer.sceneFrameCounter = 99999;
+    StepsThroughScene();
+  }
+  EXPECT_TRUE(MusicCallLog().empty());
+}
+
+TEST_F(SequencerTest, MissingSecondModuleTurnsMusicOffAndKeepsTheFirst) {
+  fs::remove(dataDir / "Midas" / "t2.xm");
+  DemoSettings.useSound = 1;
+  testing::internal::CaptureStderr();
+  StartMusic(mainWindow);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(DemoSettings.useSound, 0);
+  EXPECT_EQ(MusicCallLog().back(), "MIDASloadModule Midas\\t2.xm");
+  EXPECT_NE(Sequencer.modules[0], nullptr);
+  EXPECT_EQ(Sequencer.modules[1], nullptr);
+  EXPECT_EQ(Sequencer.modules[2], nullptr);
+  MusicClearCallLog();
+  StepSequencer();
+  EXPECT_TRUE(MusicCallLog().empty());
+  MIDASfreeModule(Sequencer.modules[0]);
+  MIDASclose();
+}
+
+TEST_F(SequencerTest, LibraryFailureTurnsMusicOff) {
+  DemoSettings.useSound = 1;
+  MusicFailCall("MIDASinit");
+  StartMusic(mainWindow);
+  EXPECT_EQ(DemoSettings.useSound, 0);
+  EXPECT_EQ(MusicCallLog().back(), "MIDASinit");
+  MIDASclose();
+}
