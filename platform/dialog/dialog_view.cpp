@@ -18,7 +18,12 @@
 
 namespace {
 
-constexpr const char* kFontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// The dialog font: a narrow sans serif near the 8-point one the layout was made
+// for; Dear ImGui's own font when none is installed.
+constexpr const char* kFontFiles[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+};
 constexpr float kFontPixels = 12.0f;
 
 struct ViewState {
@@ -147,9 +152,11 @@ void DrawText(const DialogItemTemplate& item) {
   char letter;
   const std::string text = StripMnemonic(item.text ? item.text : "", &at, &letter);
   ImGui::SetCursorPos(a);
-  ImGui::PushTextWrapPos(b.x);
+  // A one-line label stays on its line; taller texts wrap inside their box.
+  const bool wraps = item.cy > 10;
+  if (wraps) ImGui::PushTextWrapPos(b.x);
   ImGui::TextUnformatted(text.c_str());
-  ImGui::PopTextWrapPos();
+  if (wraps) ImGui::PopTextWrapPos();
   UnderlineMnemonic(text, at, ImVec2(ImGui::GetWindowPos().x + a.x, ImGui::GetWindowPos().y + a.y));
 }
 
@@ -314,9 +321,12 @@ bool RunDialogView(DialogRecord& d) {
   ImGuiIO& io = ImGui::GetIO();
   io.IniFilename = nullptr;
   io.LogFilename = nullptr;
-  if (FILE* f = std::fopen(kFontFile, "rb")) {
+  for (const char* font : kFontFiles) {
+    FILE* f = std::fopen(font, "rb");
+    if (!f) continue;
     std::fclose(f);
-    io.Fonts->AddFontFromFileTTF(kFontFile, kFontPixels);
+    io.Fonts->AddFontFromFileTTF(font, kFontPixels);
+    break;
   }
   ApplyClassicStyle();
   ImGui_ImplSDL2_InitForSDLRenderer(window);
@@ -327,6 +337,11 @@ bool RunDialogView(DialogRecord& d) {
     if (state.item->kind == DialogControl::Picture) bitmap = state.item->bitmap;
   }
   const Banner banner = bitmap >= 0 ? LoadBanner(bitmap) : Banner{};
+  // Some X servers place a window only once it is mapped: put it where the
+  // dialog procedure moved it.
+  RECT frame{};
+  GetWindowRect(dialog, &frame);
+  SDL_SetWindowPosition(window, frame.left, frame.top);
   SDL_RaiseWindow(window);
 
   for (int frame = 0; !d.ended; ++frame) {
