@@ -38,7 +38,8 @@ void DxDestroyOwnedSurfaces(IDirectDraw* owner);
 DDPIXELFORMAT DxRgb565Format();
 DDPIXELFORMAT DxZBuffer16Format();
 bool DxIsRgb565(const DDPIXELFORMAT& format);
-// The texels of one mip level as 0x00RRGGBB, rebuilt when the surface changed.
+// The texels of one mip level as 0x00RRGGBB, rows of width + 1 (the first texel
+// repeated), rebuilt when the surface changed.
 const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* surface);
 void DxSurfaceChanged(IDirectDrawSurface* surface);
 

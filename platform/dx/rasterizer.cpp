@@ -104,7 +104,7 @@ void RasterizeReference(const TriangleSetup& t, const RasterTarget& target, cons
         const int level = MipLevelAt(t, *tex, x, y);
         const double q = t.q.At(x, y);
         const double u = t.uq.At(x, y) / q, v = t.vq.At(x, y) / q;
-        const std::uint32_t texel = SampleBilinear(*tex, level, TexelFixed(u, std::floor(u), tex->widthLog2[level]),
+        const std::uint32_t texel = SampleBilinear(LevelOf(*tex, level), TexelFixed(u, std::floor(u), tex->widthLog2[level]),
                                                    TexelFixed(v, std::floor(v), tex->heightLog2[level]));
         r = Modulate(texel >> 16 & 0xFF, r);
         g = Modulate(texel >> 8 & 0xFF, g);

@@ -20,7 +20,9 @@ struct RasterVertex {
 constexpr int kMaxMipLevels = 12;
 
 struct RasterTexture {
-  const std::uint32_t* texels[kMaxMipLevels];  // 0x00RRGGBB, rows of 1 << widthLog2
+  // 0x00RRGGBB; each row holds its (1 << widthLog2) texels and then its first
+  // texel again, so that a bilinear pair never needs wrapping.
+  const std::uint32_t* texels[kMaxMipLevels];
   int widthLog2[kMaxMipLevels];
   int heightLog2[kMaxMipLevels];
   int levels;
@@ -90,19 +92,27 @@ inline std::int32_t ColorFixed(double c) { return ToFixed(std::clamp(c, 0.0, 255
 // the footprint of a pixel (log2 of its longest side, rounded), 0 when magnified.
 int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, double y);
 
+// One mip level as the sampler wants it.
+struct TextureLevel {
+  const std::uint32_t* texels;
+  std::int32_t stride;  // texels per row, the repeated one included
+  std::int32_t maskU, maskV;
+};
+inline TextureLevel LevelOf(const RasterTexture& tex, int level) {
+  return TextureLevel{tex.texels[level], (1 << tex.widthLog2[level]) + 1, (1 << tex.widthLog2[level]) - 1,
+                      (1 << tex.heightLog2[level]) - 1};
+}
+
 // Bilinear sample of one level; su, sv are texel coordinates in 16.16 fixed
 // point, already moved by half a texel so that texel centres fall on integers.
-inline std::uint32_t SampleBilinear(const RasterTexture& tex, int level, std::int32_t su, std::int32_t sv) {
-  const int wl = tex.widthLog2[level];
-  const std::int32_t maskU = (1 << wl) - 1, maskV = (1 << tex.heightLog2[level]) - 1;
+inline std::uint32_t SampleBilinear(const TextureLevel& l, std::int32_t su, std::int32_t sv) {
   const std::int32_t iu = su >> 16, iv = sv >> 16;
   const std::uint32_t fu = (static_cast<std::uint32_t>(su) >> 8) & 0xFF;
   const std::uint32_t fv = (static_cast<std::uint32_t>(sv) >> 8) & 0xFF;
-  const std::uint32_t* t = tex.texels[level];
-  const std::int32_t x0 = iu & maskU, x1 = (iu + 1) & maskU;
-  const std::uint32_t* row0 = t + ((iv & maskV) << wl);
-  const std::uint32_t* row1 = t + (((iv + 1) & maskV) << wl);
-  const std::uint32_t a = row0[x0], b = row0[x1], c = row1[x0], d = row1[x1];
+  const std::int32_t x0 = iu & l.maskU;
+  const std::uint32_t* row0 = l.texels + (iv & l.maskV) * l.stride + x0;
+  const std::uint32_t* row1 = l.texels + ((iv + 1) & l.maskV) * l.stride + x0;
+  const std::uint32_t a = row0[0], b = row0[1], c = row1[0], d = row1[1];
   // Red and blue move together in one word, green in another.
   const std::uint32_t iu8 = 256 - fu, iv8 = 256 - fv;
   const std::uint32_t rbTop = ((a & 0xFF00FF) * iu8 + (b & 0xFF00FF) * fu) >> 8 & 0xFF00FF;

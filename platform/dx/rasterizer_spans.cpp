@@ -1,7 +1,12 @@
 // The fast path: each row's covered span found exactly from the edge functions,
 // then a loop specialised for the state (textured, z test, z write, additive,
 // dither) that steps depth and colour in fixed point and divides for perspective
-// once per 16 pixels, stepping texture coordinates linearly in between.
+// once per 16 pixels, stepping texture coordinates linearly in between. The
+// colour work runs on SSE2 lanes (blue, green, red, unused) with the same
+// arithmetic, truncation for truncation, as the scalar helpers the reference
+// path uses, so both give the same pixel for the same inputs.
+#include <emmintrin.h>
+
 #include <array>
 #include <cmath>
 #include <utility>
@@ -46,6 +51,52 @@ Stepper SpanStepper(const RasterPlane& p, int left, int right, int y, Fixed fixe
   return {v0, static_cast<std::int32_t>((static_cast<std::int64_t>(v1) - v0) / (right - left - 1))};
 }
 
+// Bilinear sample as four 32-bit lanes: the two horizontal pairs weighted with
+// pmaddwd, then the two rows, each step truncated like SampleBilinear.
+[[gnu::always_inline]] inline __m128i SampleLanes(const TextureLevel& l, std::int32_t su, std::int32_t sv) {
+  const std::int32_t iu = su >> 16, iv = sv >> 16;
+  const std::uint32_t fu = (static_cast<std::uint32_t>(su) >> 8) & 0xFF;
+  const std::uint32_t fv = (static_cast<std::uint32_t>(sv) >> 8) & 0xFF;
+  const std::int32_t x0 = iu & l.maskU;
+  const std::uint32_t* row0 = l.texels + (iv & l.maskV) * l.stride + x0;
+  const std::uint32_t* row1 = l.texels + ((iv + 1) & l.maskV) * l.stride + x0;
+  const __m128i zero = _mm_setzero_si128();
+  __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0));
+  __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1));
+  // Channel by channel, left texel next to right texel.
+  p0 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, _mm_srli_si128(p0, 4)), zero);
+  p1 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p1, _mm_srli_si128(p1, 4)), zero);
+  const __m128i wu = _mm_set1_epi32(static_cast<int>((256 - fu) | fu << 16));
+  const __m128i top = _mm_srli_epi32(_mm_madd_epi16(p0, wu), 8);
+  const __m128i bottom = _mm_srli_epi32(_mm_madd_epi16(p1, wu), 8);
+  __m128i rows = _mm_packs_epi32(top, bottom);
+  rows = _mm_unpacklo_epi16(rows, _mm_srli_si128(rows, 8));
+  const __m128i wv = _mm_set1_epi32(static_cast<int>((256 - fv) | fv << 16));
+  return _mm_srli_epi32(_mm_madd_epi16(rows, wv), 8);
+}
+
+// Dither thresholds as lane offsets: half for the 5-bit channels, a quarter for green.
+struct DitherLanes {
+  __m128i bias[4][4];
+  DitherLanes() {
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x) {
+        const short t5 = static_cast<short>(kDither[y][x] >> 1), t6 = static_cast<short>(kDither[y][x] >> 2);
+        bias[y][x] = _mm_setr_epi16(t5, t6, t5, 0, t5, t6, t5, 0);
+      }
+  }
+};
+const DitherLanes ditherLanes;
+
+// 16-bit lanes (blue, green, red) of 0..255 plus the threshold to 5-6-5, as Pack565.
+[[gnu::always_inline]] inline std::uint16_t PackLanes(__m128i c, __m128i bias) {
+  c = _mm_min_epi16(_mm_add_epi16(c, bias), _mm_set1_epi16(255));
+  // >> 3, >> 2, >> 3 as high halves of products, then placed with pmaddwd.
+  c = _mm_mulhi_epu16(c, _mm_setr_epi16(8192, 16384, 8192, 0, 8192, 16384, 8192, 0));
+  c = _mm_madd_epi16(c, _mm_setr_epi16(1, 32, 2048, 0, 1, 32, 2048, 0));
+  return static_cast<std::uint16_t>(_mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_srli_si128(c, 4)));
+}
+
 template <bool Textured, bool ZTest, bool ZWrite, bool Additive, bool Dither>
 void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const RasterState& state) {
   const RasterTexture* tex = state.texture;
@@ -55,13 +106,16 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
     std::uint16_t* crow = target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch;
     std::uint16_t* zrow = nullptr;
     if constexpr (ZTest || ZWrite) zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
-    const std::uint8_t* dither = kDither[y & 3];
+    const __m128i* ditherRow = ditherLanes.bias[y & 3];
+    const __m128i one = _mm_setr_epi32(1, 1, 1, 0);
 
     Stepper z{0, 0};
     if constexpr (ZTest || ZWrite) z = SpanStepper(t.z, left, right, y, DepthFixed);
     Stepper r = SpanStepper(t.r, left, right, y, ColorFixed);
     Stepper g = SpanStepper(t.g, left, right, y, ColorFixed);
     Stepper b = SpanStepper(t.b, left, right, y, ColorFixed);
+    __m128i colour = _mm_setr_epi32(b.value, g.value, r.value, 0);
+    const __m128i colourStep = _mm_setr_epi32(b.step, g.step, r.step, 0);
 
     // Perspective-correct coordinates at the start of the first segment.
     double q0 = 0, u0 = 0, v0 = 0;
@@ -74,9 +128,10 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
     for (int x = left; x < right;) {
       const int n = std::min(kSegment, right - x);
       std::int32_t su = 0, sv = 0, dsu = 0, dsv = 0;
-      int level = 0;
+      TextureLevel sampler{};
       if constexpr (Textured) {
-        level = MipLevelAt(t, *tex, x, y);
+        const int level = MipLevelAt(t, *tex, x, y);
+        sampler = LevelOf(*tex, level);
         const int end = x + n;
         // Just past the span q may cross zero on a nearly edge-on triangle.
         const double q1 = std::max(t.q.At(end, y), 1e-30);
@@ -96,23 +151,23 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
         bool pass = true;
         if constexpr (ZTest) pass = z16 < zrow[x];
         if (pass) {
-          std::uint32_t cr = static_cast<std::uint32_t>(r.value) >> 16;
-          std::uint32_t cg = static_cast<std::uint32_t>(g.value) >> 16;
-          std::uint32_t cb = static_cast<std::uint32_t>(b.value) >> 16;
+          __m128i c = _mm_srli_epi32(colour, 16);
           if constexpr (Textured) {
-            const std::uint32_t texel = SampleBilinear(*tex, level, su, sv);
-            cr = Modulate(texel >> 16 & 0xFF, cr);
-            cg = Modulate(texel >> 8 & 0xFF, cg);
-            cb = Modulate(texel & 0xFF, cb);
+            // MODULATE: (texel * (colour + 1)) >> 8 per lane.
+            c = _mm_srli_epi32(_mm_madd_epi16(SampleLanes(sampler, su, sv), _mm_add_epi32(c, one)), 8);
           }
-          if constexpr (Additive) AddDestination(crow[x], cr, cg, cb);
-          crow[x] = Pack565(cr, cg, cb, Dither ? dither[x & 3] : 0);
+          c = _mm_packs_epi32(c, c);
+          if constexpr (Additive) {
+            const std::uint32_t d = crow[x];
+            const __m128i dst = _mm_setr_epi16(static_cast<short>((d & 31) << 3), static_cast<short>((d >> 5 & 63) << 2),
+                                               static_cast<short>((d >> 11) << 3), 0, 0, 0, 0, 0);
+            c = _mm_min_epi16(_mm_add_epi16(c, dst), _mm_set1_epi16(255));
+          }
+          crow[x] = PackLanes(c, Dither ? ditherRow[x & 3] : _mm_setzero_si128());
           if constexpr (ZWrite) zrow[x] = z16;
         }
         if constexpr (ZTest || ZWrite) z.value += z.step;
-        r.value += r.step;
-        g.value += g.step;
-        b.value += b.step;
+        colour = _mm_add_epi32(colour, colourStep);
         if constexpr (Textured) {
           su += dsu;
           sv += dsv;

@@ -125,15 +125,18 @@ const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* s) {
   const int rs = MaskShift(f.dwRBitMask), rb = MaskBits(f.dwRBitMask);
   const int gs = MaskShift(f.dwGBitMask), gb = MaskBits(f.dwGBitMask);
   const int bs = MaskShift(f.dwBBitMask), bb = MaskBits(f.dwBBitMask);
-  s->texels.texels.resize(static_cast<size_t>(s->width) * static_cast<size_t>(s->height));
+  // Each row ends with its first texel again, for wrapped bilinear pairs.
+  const size_t stride = static_cast<size_t>(s->width) + 1;
+  s->texels.texels.resize(stride * static_cast<size_t>(s->height));
   for (int y = 0; y < s->height; ++y) {
     const auto* row = reinterpret_cast<const std::uint16_t*>(s->memory.get() + y * s->pitch);
-    std::uint32_t* out = s->texels.texels.data() + static_cast<size_t>(y) * static_cast<size_t>(s->width);
+    std::uint32_t* out = s->texels.texels.data() + static_cast<size_t>(y) * stride;
     for (int x = 0; x < s->width; ++x) {
       const std::uint32_t v = row[x];
       out[x] = Expand((v & f.dwRBitMask) >> rs, rb) << 16 | Expand((v & f.dwGBitMask) >> gs, gb) << 8 |
                Expand((v & f.dwBBitMask) >> bs, bb);
     }
+    out[s->width] = out[0];
   }
   s->texels.valid = true;
   return s->texels.texels.data();
