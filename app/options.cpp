@@ -29,6 +29,11 @@ const char* UsageText() {
          "  --frames N        end after N presented frames\n"
          "  --scene N         start with scene N (0-7)\n"
          "  --no-music        play without music (this run only)\n"
+         "  --capture OUT     headless, write every frame with the music: OUT.mp4 through ffmpeg,\n"
+         "                    or a folder of PNG frames and music.wav\n"
+         "  --fps N           frame rate of a capture (default 60)\n"
+         "  --pace MODE       live frame pacing: 60 (default), vsync, or off\n"
+         "  --screenshot-every N DIR  write every Nth frame as a PNG into DIR\n"
          "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
@@ -81,6 +86,45 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
         return false;
       }
       out->scene = static_cast<int>(n);
+    } else if (arg == "--capture") {
+      if (!value(&v)) return false;
+      if (!*v) {
+        *error = "--capture needs a file name or folder";
+        return false;
+      }
+      out->capture = v;
+    } else if (arg == "--fps") {
+      if (!value(&v)) return false;
+      if (!ParseNumber(v, 1, 1000, &n)) {
+        *error = "--fps needs a frame rate from 1 to 1000 (got '" + std::string(v) + "')";
+        return false;
+      }
+      out->fps = static_cast<int>(n);
+    } else if (arg == "--pace") {
+      if (!value(&v)) return false;
+      const std::string mode = v;
+      if (mode == "off") {
+        out->pace = 0;
+      } else if (mode == "vsync") {
+        out->pace = -1;
+      } else if (ParseNumber(v, 1, 1000, &n)) {
+        out->pace = static_cast<int>(n);
+      } else {
+        *error = "--pace takes 60 (or another rate), vsync or off (got '" + mode + "')";
+        return false;
+      }
+    } else if (arg == "--screenshot-every") {
+      if (i + 2 >= argc) {
+        *error = "--screenshot-every needs a frame count and a folder";
+        return false;
+      }
+      if (!ParseNumber(argv[i + 1], 1, 1000000000L, &n)) {
+        *error = "--screenshot-every needs a whole number of frames, 1 or more (got '" + std::string(argv[i + 1]) + "')";
+        return false;
+      }
+      out->screenshotEvery = static_cast<int>(n);
+      out->screenshotDir = argv[i + 2];
+      i += 2;
     } else {
       *error = "unknown option '" + arg + "' (see kavret --help)";
       return false;

@@ -12,6 +12,11 @@ struct CommandLine {
   int looping = -1;  // -1: as stored, 0: off, 1: on
   long frames = 0;
   int scene = 0;
+  std::string capture;      // --capture OUT
+  int fps = 60;             // --fps
+  int pace = 60;            // frames per second; 0: as fast as possible; -1: the display's refresh
+  int screenshotEvery = 0;  // --screenshot-every N DIR
+  std::string screenshotDir;
   std::string dataDir;
   std::string settingsFile;
 };

@@ -1,5 +1,6 @@
 // kavret: the program's entry on this platform. Reads the options, picks the
-// data directory, the settings file and the display backend, then runs the demo.
+// data directory, the settings file and the display backend, then runs the demo
+// live, headless, or into a capture.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -7,12 +8,24 @@
 
 #include "app/frame_loop.h"
 #include "app/options.h"
+#include "app/sequencer.h"
+#include "device/render_device.h"
+#include "platform/capture/capture.h"
+#include "platform/capture/frame_clock.h"
 #include "platform/files/files.h"
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
 
 namespace {
+
+const char* const kSceneNames[kSceneCount] = {"Rocket", "Sphere", "Swarm", "Egypt", "Exp", "Cross", "Dante", "Outro"};
+
+struct MainState {
+  int pace = 60;  // 0: off, -1: display refresh
+  bool capturing = false;
+};
+MainState app;
 
 bool IsDirectory(const std::string& path) {
   struct stat st;
@@ -25,6 +38,25 @@ std::string DefaultDataDirectory() {
   if (IsDirectory("Objects") || IsDirectory("objects")) return ".";
   if (IsDirectory(KAVRET_DEFAULT_DATA_DIR)) return KAVRET_DEFAULT_DATA_DIR;
   return ".";
+}
+
+// Frames one run of the playlist presents from `first` on: the first empty
+// frame, then budget + 2 frames per scene.
+long PlaylistFrames(int first) {
+  long frames = 1;
+  for (int i = first; i < kSceneCount; ++i) frames += demoPlaylist[i].frameBudget + 2;
+  return frames;
+}
+
+void OnPresented(long) {
+  const int scene = Sequencer.sceneIndex < kSceneCount ? Sequencer.sceneIndex : kSceneCount - 1;
+  if (app.capturing) {
+    CaptureSetScene(scene, kSceneNames[scene]);
+    return;
+  }
+  if (WinCurrentBackend() == WinBackend::Sdl && app.pace != 0) {
+    PaceFrame(app.pace > 0 ? app.pace : WinDisplayRefreshRate(mainWindow));
+  }
 }
 
 }  // namespace
@@ -53,21 +85,48 @@ int main(int argc, char** argv) {
   SetDataDirectory(data);
   if (!options.settingsFile.empty()) RegistrySetFile(options.settingsFile);
 
-  if (options.headless) {
+  app.capturing = !options.capture.empty();
+  app.pace = options.pace;
+  if (options.headless || app.capturing) {
     WinStartup(WinBackend::Headless);
   } else if (!WinStartup(WinBackend::Sdl)) {
     std::fprintf(stderr, "kavret: no display available; running headless\n");
   }
   const bool headless = WinCurrentBackend() == WinBackend::Headless;
-  MusicSetOutput(headless ? MusicOutput::Silent : MusicOutput::Live);
+  MusicSetOutput(app.capturing ? MusicOutput::Capture : headless ? MusicOutput::Silent : MusicOutput::Live);
+
+  if (app.capturing) {
+    CaptureConfig config;
+    config.out = options.capture;
+    config.fps = options.fps;
+    config.expectedFrames = PlaylistFrames(options.scene);
+    if (options.frames > 0 && options.frames < config.expectedFrames) config.expectedFrames = options.frames;
+    if (!CaptureStart(config, &error)) {
+      std::fprintf(stderr, "kavret: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (options.screenshotEvery > 0 && !ScreenshotsStart(options.screenshotDir, options.screenshotEvery, &error)) {
+    std::fprintf(stderr, "kavret: %s\n", error.c_str());
+    return 1;
+  }
 
   runOptions.maxFrames = options.frames;
-  runOptions.forceLooping = options.looping;
+  runOptions.forceLooping = app.capturing && options.looping < 0 ? 0 : options.looping;
   runOptions.forceMusicOff = options.noMusic;
   runOptions.startScene = options.scene;
+  runOptions.onPresented = OnPresented;
 
-  const int result = DemoMain(nullptr);
+  int result = DemoMain(nullptr);
   WinShutdown();
   if (result == 1) std::fprintf(stderr, "kavret: the window or the display device could not be created\n");
+  if (app.capturing) {
+    std::string where;
+    if (!CaptureFinish(&where, &error)) {
+      std::fprintf(stderr, "kavret: the capture failed: %s\n", error.c_str());
+      return 1;
+    }
+    std::fprintf(stderr, "kavret: capture written to %s\n", where.c_str());
+  }
   return result;
 }

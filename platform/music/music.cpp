@@ -157,6 +157,8 @@ MIDASmodule MIDASloadModule(const char* fileName) {
     auto record = std::make_unique<MidasModuleRecord>();
     record->module = std::make_unique<openmpt::module>(bytes, quiet);
     record->module->set_repeat_count(-1);
+    // No dither: the same calls give the same samples on every run (captures).
+    record->module->ctl_set_integer("dither", 0);
     record->fileName = fileName;
     return record.release();
   } catch (const std::exception& e) {

@@ -125,3 +125,9 @@ void SdlBackendPumpEvents() {
 }
 
 void SdlBackendSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+
+int SdlBackendRefreshRate(void* os) {
+  SDL_DisplayMode mode;
+  if (SDL_GetWindowDisplayMode(static_cast<SDL_Window*>(os), &mode) != 0) return 0;
+  return mode.refresh_rate;
+}

@@ -14,6 +14,7 @@ void SdlBackendShowWindow(void* os, bool show);
 void SdlBackendMoveWindow(void* os, int x, int y, int width, int height);
 void SdlBackendPumpEvents();
 void SdlBackendSleep(DWORD milliseconds);
+int SdlBackendRefreshRate(void* os);
 
 // Called by the backend while it pumps events.
 void WinBackendPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -14,6 +14,8 @@ WinBackend WinCurrentBackend();
 void WinShutdown();
 // True when a display is available to the SDL backend.
 bool WinDisplayAvailable();
+// The refresh rate of the display the window is on (60 when unknown).
+int WinDisplayRefreshRate(HWND window);
 
 // The SDL_Window* behind a window (null in the headless backend). Used by the
 // DirectDraw and dialog stand-ins, never by the engine.

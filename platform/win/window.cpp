@@ -91,6 +91,11 @@ void WinShutdown() {
 
 bool WinDisplayAvailable() { return SdlBackendDisplayAvailable(); }
 
+int WinDisplayRefreshRate(HWND window) {
+  const int rate = Alive(window) && window->os ? SdlBackendRefreshRate(window->os) : 0;
+  return rate > 0 ? rate : 60;
+}
+
 void* WinSdlWindow(HWND window) { return Alive(window) ? window->os : nullptr; }
 
 void WinSetMessageObserver(WinMessageObserver observer) { win.observer = observer; }
