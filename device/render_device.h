@@ -40,6 +40,11 @@ extern RenderDeviceRecord RenderDevice;
 extern HWND mainWindow;
 
 bool SetupDisplay();
+// The steps of SetupDisplay, in its order (open to tests).
+bool CreateDirectDraw();
+bool CreateSurfaces();
+bool CreateDirect3D();
+bool SetDefaultRenderStates();
 bool BeginFrame();
 bool EndFrame();
 bool PresentFrame();

@@ -32,8 +32,12 @@ HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectD
   if (!(desc.dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
   DWORD caps = desc.ddsCaps.dwCaps;
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
-  if ((caps & DDSCAPS_VIDEOMEMORY) && dx.videoMemoryExhausted) return DDERR_OUTOFVIDEOMEMORY;
-  if (!(caps & DDSCAPS_SYSTEMMEMORY)) caps |= DDSCAPS_VIDEOMEMORY;
+  // The screen itself is always there; other surfaces compete for video memory.
+  if ((caps & DDSCAPS_VIDEOMEMORY) && !(caps & DDSCAPS_PRIMARYSURFACE) && dx.videoMemoryExhausted)
+    return DDERR_OUTOFVIDEOMEMORY;
+  // Without a memory cap the surface goes where there is room.
+  if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
+    caps |= dx.videoMemoryExhausted ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
   const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
 
   if (caps & DDSCAPS_PRIMARYSURFACE) {

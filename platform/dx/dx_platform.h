@@ -30,6 +30,9 @@ void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb);
 // A 16-bit RGB surface as tightly packed RGB888 rows; false for other surfaces.
 bool DxSurfaceToRgb888(IDirectDrawSurface* surface, std::vector<std::uint8_t>& rgb, int* width, int* height);
 
+// What the SDL window behind `window` shows now, as RGB888; false without one.
+bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width, int* height);
+
 // The drivers DirectDrawEnumerateA reports. Auto: the display drivers when the
 // window stand-in runs its SDL backend, else the headless one.
 enum class DxDriverSet { Auto, Display, Headless };

@@ -3,6 +3,8 @@
 // capture and tests read. The only file of the stand-in that knows SDL.
 #include <SDL.h>
 
+#include <cstring>
+
 #include "platform/dx/dx_internal.h"
 #include "platform/win/win_platform.h"
 
@@ -59,3 +61,19 @@ void DxSetFrameSink(DxFrameSink sink, void* user) {
 }
 
 std::uint64_t DxPresentedFrames() { return dx.presented; }
+
+bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+  auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
+  SDL_Surface* shown = sdl ? SDL_GetWindowSurface(sdl) : nullptr;
+  if (!shown) return false;
+  SDL_Surface* copy = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_RGB24, 0);
+  if (!copy) return false;
+  rgb.resize(static_cast<size_t>(copy->w) * static_cast<size_t>(copy->h) * 3);
+  for (int y = 0; y < copy->h; ++y)
+    std::memcpy(rgb.data() + static_cast<size_t>(y) * copy->w * 3, static_cast<std::uint8_t*>(copy->pixels) + y * copy->pitch,
+                static_cast<size_t>(copy->w) * 3);
+  *width = copy->w;
+  *height = copy->h;
+  SDL_FreeSurface(copy);
+  return true;
+}

@@ -1,0 +1,58 @@
+// A headless main window and a clean RenderDevice for the device tests, torn
+// down again after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "device/display_drivers.h"
+#include "device/render_device.h"
+#include "platform/dx/d3d.h"
+#include "platform/dx/ddraw.h"
+#include "platform/dx/dx_platform.h"
+#include "platform/win/win_platform.h"
+
+class DeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WinStartup(WinBackend::Headless);
+    DxResetForTests();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "R5test";
+    RegisterClassA(&wc);
+    mainWindow = CreateWindowExA(0, "R5test", "test", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(mainWindow, nullptr);
+    std::memset(&RenderDevice, 0, sizeof RenderDevice);
+    RenderDevice.width = 640;
+    RenderDevice.height = 480;
+    RenderDevice.viewportRect = RECT{0, 0, 640, 480};
+    RenderDevice.windowScreenRect = RECT{0, 0, 640, 480};
+  }
+
+  void TearDown() override {
+    if (RenderDevice.directDraw) ShutdownDevice();
+    DxSetFrameSink(nullptr, nullptr);
+    DxResetForTests();
+    WinShutdown();
+    mainWindow = nullptr;
+  }
+
+  // The full-screen driver of the display set, chosen as the dialog would.
+  bool SetupFullScreen() {
+    DxSetDriverSet(DxDriverSet::Display);
+    if (!EnumerateDisplayDrivers()) return false;
+    selectedDriver = 1;
+    selectedMode = 0;
+    RenderDevice.fullScreen = displayDrivers[1].fullScreen != 0;
+    return CreateDirectDraw() && CreateSurfaces() && CreateDirect3D();
+  }
+
+  static DWORD Caps(IDirectDrawSurface* s) {
+    DDSURFACEDESC d{};
+    d.dwSize = sizeof d;
+    s->GetSurfaceDesc(&d);
+    return d.ddsCaps.dwCaps;
+  }
+};
