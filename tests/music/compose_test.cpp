@@ -1,9 +1,9 @@
 // The score notation and the helpers that write music into it: note and
 // chord names, where bass and pad notes land, echoes, and how a score is cut
 // into shared patterns with its loop point.
-#include <gtest/gtest.h>
-
 #include "tools/content/music/compose.h"
+
+#include <gtest/gtest.h>
 
 TEST(Compose, NoteAndChordNames) {
   EXPECT_EQ(ParseNote("C0"), 1);
@@ -49,7 +49,7 @@ TEST(Compose, MelodyDrumsAndBassLandOnTheirRows) {
   WriteBass(b, 0, 0, 1, ParseChords("Am G C E7"), "R.3.5.7.8.......", 22);
   const int a1 = 22, g2 = 32, c2 = 25, e2 = 29;
   EXPECT_EQ(b.At(0, 0).note, a1);
-  EXPECT_EQ(b.At(0, 2).note, a1 + 3);   // minor third
+  EXPECT_EQ(b.At(0, 2).note, a1 + 3);  // minor third
   EXPECT_EQ(b.At(0, 4).note, a1 + 7);
   EXPECT_EQ(b.At(0, 6).note, a1 + 10);  // minor seventh by default
   EXPECT_EQ(b.At(0, 8).note, a1 + 12);
@@ -62,7 +62,7 @@ TEST(Compose, MelodyDrumsAndBassLandOnTheirRows) {
 
 TEST(Compose, PadsMoveLittleAndHoldCommonTones) {
   Score s(3);
-  WritePads(s, 0, 3, 0, 1, ParseChords("C Am"), 60, 40, true);
+  WritePads(s, 0, 3, 0, 1, ParseChords("C Am"), 60, 40, true, false);
   // C major around C-5 (61): a close voicing of C, E and G.
   std::vector<int> first;
   for (int k = 0; k < 3; ++k) first.push_back(s.At(k, 0).note);
@@ -79,6 +79,25 @@ TEST(Compose, PadsMoveLittleAndHoldCommonTones) {
   }
   EXPECT_EQ(struck, 1);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(s.At(k, 32).note, kXmKeyOff);
+
+  // Taking turns: the second chord sounds on the other group while the first
+  // is released; a repeated chord is held; a later call carries on from the
+  // group left sounding.
+  Score t(6);
+  WritePads(t, 0, 3, 0, 1, ParseChords("C Am Am"), 60, 40, false);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NE(t.At(k, 0).note, 0);
+    EXPECT_EQ(t.At(k, 16).note, kXmKeyOff);
+    EXPECT_NE(t.At(3 + k, 16).note, 0);
+    EXPECT_NE(t.At(3 + k, 16).note, kXmKeyOff);
+    EXPECT_EQ(t.At(3 + k, 32).note, 0);
+  }
+  WritePads(t, 0, 3, 48, 1, ParseChords("F"), 60, 40, true);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(t.At(3 + k, 48).note, kXmKeyOff);
+    EXPECT_NE(t.At(k, 48).note, 0);
+    EXPECT_EQ(t.At(k, 64).note, kXmKeyOff);
+  }
 }
 
 TEST(Compose, ArpeggiosEchoesAndChipChords) {

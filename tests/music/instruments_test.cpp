@@ -1,6 +1,8 @@
 // The synthesised instruments: loops join without a step, pitched
 // instruments play in tune (measured from libopenmpt's output), and the
 // spectral tones really are periodic over their length.
+#include "tools/content/music/instruments.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
-#include "tools/content/music/instruments.h"
 #include "tools/content/music/synth.h"
 
 namespace {
@@ -19,11 +20,25 @@ struct Named {
 };
 
 const Named kPalette[] = {
-    {"kick", MakeKick},         {"heavy kick", MakeHeavyKick}, {"snare", MakeSnare},   {"clap", MakeClap},
-    {"closed hat", MakeClosedHat}, {"open hat", MakeOpenHat}, {"crash", MakeCrash},   {"swell", MakeSwell},
-    {"tom", MakeTom},           {"pluck bass", MakePluckBass}, {"reese", MakeReeseBass}, {"sub", MakeSubBass},
-    {"saw pad", MakeSawPad},    {"choir", MakeChoir},          {"strings", MakeStrings}, {"lead", MakeLead},
-    {"chip", MakeChip},         {"e-piano", MakeElectricPiano}, {"bell", MakeBell},
+    {"kick", MakeKick},
+    {"heavy kick", MakeHeavyKick},
+    {"snare", MakeSnare},
+    {"clap", MakeClap},
+    {"closed hat", MakeClosedHat},
+    {"open hat", MakeOpenHat},
+    {"crash", MakeCrash},
+    {"swell", MakeSwell},
+    {"tom", MakeTom},
+    {"pluck bass", MakePluckBass},
+    {"reese", MakeReeseBass},
+    {"sub", MakeSubBass},
+    {"saw pad", MakeSawPad},
+    {"choir", MakeChoir},
+    {"strings", MakeStrings},
+    {"lead", MakeLead},
+    {"chip", MakeChip},
+    {"e-piano", MakeElectricPiano},
+    {"bell", MakeBell},
 };
 
 // A one-instrument module that plays `note` for `rows` rows at speed 6, 125 BPM.
@@ -92,11 +107,8 @@ TEST(Instruments, PitchedInstrumentsPlayInTune) {
     int note;
   };
   const Case cases[] = {
-      {"sub bass at A-2", MakeSubBass, 34},
-      {"sub bass at E-1", MakeSubBass, 17},
-      {"chip at A-4", MakeChip, 58},
-      {"chip at C-6", MakeChip, 73},
-      {"tom at A-2", MakeTom, 34},
+      {"sub bass at A-2", MakeSubBass, 34}, {"sub bass at E-1", MakeSubBass, 17}, {"chip at A-4", MakeChip, 58},
+      {"chip at C-6", MakeChip, 73},        {"tom at A-2", MakeTom, 34},
   };
   for (const Case& c : cases) {
     const double expected = NoteHz(c.note);

@@ -1,9 +1,10 @@
 // The XM writer: what it writes reads back field by field, the fixed header
 // bytes are where players look for them, and modules that do not fit the
 // format are refused rather than written wrong.
+#include "tools/content/music/xm_writer.h"
+
 #include <gtest/gtest.h>
 
-#include "tools/content/music/xm_writer.h"
 #include "xm_reader.h"
 
 namespace {

@@ -93,16 +93,26 @@ Chord ParseChord(std::string_view symbol) {
     ++i;
   }
   const std::string_view q = symbol.substr(i);
-  if (q.empty()) c.intervals = {0, 4, 7};
-  else if (q == "m") c.intervals = {0, 3, 7};
-  else if (q == "7") c.intervals = {0, 4, 7, 10};
-  else if (q == "m7") c.intervals = {0, 3, 7, 10};
-  else if (q == "maj7") c.intervals = {0, 4, 7, 11};
-  else if (q == "sus4") c.intervals = {0, 5, 7};
-  else if (q == "sus2") c.intervals = {0, 2, 7};
-  else if (q == "add9") c.intervals = {0, 2, 4, 7};
-  else if (q == "madd9") c.intervals = {0, 2, 3, 7};
-  else if (q == "5") c.intervals = {0, 7};
+  if (q.empty())
+    c.intervals = {0, 4, 7};
+  else if (q == "m")
+    c.intervals = {0, 3, 7};
+  else if (q == "7")
+    c.intervals = {0, 4, 7, 10};
+  else if (q == "m7")
+    c.intervals = {0, 3, 7, 10};
+  else if (q == "maj7")
+    c.intervals = {0, 4, 7, 11};
+  else if (q == "sus4")
+    c.intervals = {0, 5, 7};
+  else if (q == "sus2")
+    c.intervals = {0, 2, 7};
+  else if (q == "add9")
+    c.intervals = {0, 2, 4, 7};
+  else if (q == "madd9")
+    c.intervals = {0, 2, 3, 7};
+  else if (q == "5")
+    c.intervals = {0, 7};
   return c;
 }
 
@@ -112,8 +122,7 @@ std::vector<Chord> ParseChords(std::string_view symbols) {
   return out;
 }
 
-int WriteMelody(Score& score, int channel, int row, int instrument, std::string_view notes, int volume,
-                int transpose) {
+int WriteMelody(Score& score, int channel, int row, int instrument, std::string_view notes, int volume, int transpose) {
   for (std::string_view t : Tokens(notes)) {
     if (t == "^") {
       score.At(channel, row).note = kXmKeyOff;
@@ -176,13 +185,26 @@ void WriteBass(Score& score, int channel, int row, int instrument, const std::ve
       const int at = row + static_cast<int>(bar) * kRowsPerBar + i;
       int note = 0;
       switch (s) {
-        case 'R': note = root; break;
-        case '3': note = root + (minorThird ? 3 : 4); break;
-        case '5': note = root + 7; break;
-        case '7': note = root + (majorSeventh ? 11 : 10); break;
-        case '8': note = root + 12; break;
-        case '^': score.At(channel, at).note = kXmKeyOff; continue;
-        default: continue;
+        case 'R':
+          note = root;
+          break;
+        case '3':
+          note = root + (minorThird ? 3 : 4);
+          break;
+        case '5':
+          note = root + 7;
+          break;
+        case '7':
+          note = root + (majorSeventh ? 11 : 10);
+          break;
+        case '8':
+          note = root + 12;
+          break;
+        case '^':
+          score.At(channel, at).note = kXmKeyOff;
+          continue;
+        default:
+          continue;
       }
       XmCell& c = score.At(channel, at);
       c.note = static_cast<std::uint8_t>(note);
@@ -193,8 +215,9 @@ void WriteBass(Score& score, int channel, int row, int instrument, const std::ve
 }
 
 void WritePads(Score& score, int firstChannel, int voices, int row, int instrument, const std::vector<Chord>& chords,
-               int centre, int volume, bool release) {
-  std::vector<int> previous;
+               int centre, int volume, bool release, bool alternate) {
+  PadState& state = score.pads[firstChannel];
+  auto channelOf = [&](int group, int voice) { return firstChannel + (alternate ? group * voices : 0) + voice; };
   for (std::size_t bar = 0; bar < chords.size(); ++bar) {
     const Chord& chord = chords[bar];
     if (chord.intervals.empty()) continue;
@@ -206,31 +229,40 @@ void WritePads(Score& score, int firstChannel, int voices, int row, int instrume
       const auto v = ChordLadder(chord, low, voices);
       if (static_cast<int>(v.size()) < voices || v[0] != low) continue;
       int cost = 0;
-      if (previous.empty()) {
+      if (state.notes.empty()) {
         cost = std::abs(v[static_cast<std::size_t>(voices / 2)] - centre);
       } else {
-        for (int k = 0; k < voices; ++k) cost += std::abs(v[static_cast<std::size_t>(k)] - previous[static_cast<std::size_t>(k)]);
+        for (int k = 0; k < voices; ++k)
+          cost += std::abs(v[static_cast<std::size_t>(k)] - state.notes[static_cast<std::size_t>(k)]);
       }
       if (cost < bestCost) {
         bestCost = cost;
         best = v;
       }
     }
+    if (best.empty() || best == state.notes) continue;
     const int at = row + static_cast<int>(bar) * kRowsPerBar;
-    for (int k = 0; k < voices && k < static_cast<int>(best.size()); ++k) {
+    const bool sounding = !state.notes.empty();
+    const int group = alternate && sounding ? 1 - state.group : state.group;
+    for (int k = 0; k < voices; ++k) {
       const int n = best[static_cast<std::size_t>(k)];
-      // A voice that keeps its note is not struck again: it sustains.
-      if (!previous.empty() && previous[static_cast<std::size_t>(k)] == n) continue;
-      XmCell& c = score.At(firstChannel + k, at);
+      if (alternate && sounding) {
+        score.At(channelOf(state.group, k), at).note = kXmKeyOff;
+      } else if (sounding && state.notes[static_cast<std::size_t>(k)] == n) {
+        continue;  // a voice that keeps its note sustains
+      }
+      XmCell& c = score.At(channelOf(group, k), at);
       c.note = static_cast<std::uint8_t>(n);
       c.instrument = static_cast<std::uint8_t>(instrument);
       c.volume = VolumeColumn(volume);
     }
-    previous = best;
+    state.notes = best;
+    state.group = group;
   }
-  if (release) {
+  if (release && !state.notes.empty()) {
     const int end = row + static_cast<int>(chords.size()) * kRowsPerBar;
-    for (int k = 0; k < voices; ++k) score.At(firstChannel + k, end).note = kXmKeyOff;
+    for (int k = 0; k < voices; ++k) score.At(channelOf(state.group, k), end).note = kXmKeyOff;
+    state.notes.clear();
   }
 }
 

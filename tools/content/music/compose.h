@@ -10,6 +10,7 @@
 //   C5:40        a note at volume 40 (0..64)
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,20 @@
 
 constexpr int kRowsPerBar = 16;
 
+// What a set of pad channels is holding, carried from one WritePads call to
+// the next so that sections join smoothly.
+struct PadState {
+  std::vector<int> notes;  // the voicing now sounding, empty before the first chord
+  int group = 0;           // which of the two channel groups holds it
+};
+
 struct Score {
   int channels = 0;
   std::vector<std::vector<XmCell>> tracks;  // one row timeline per channel
   // The song's length in rows; anything written beyond it (an echo's tail)
   // is dropped. 0: as long as the longest track.
   int end = 0;
+  std::map<int, PadState> pads;  // by the pads' first channel
 
   explicit Score(int channelCount);
   int Rows() const;
@@ -63,12 +72,15 @@ void WriteDrums(Score& score, int channel, int row, int bars, int instrument, st
 void WriteBass(Score& score, int channel, int row, int instrument, const std::vector<Chord>& chords,
                std::string_view rhythm, int lowest, int volume = 64);
 
-// Chords, one per bar, on `voices` channels from `firstChannel`, voiced close
-// around `centre` and moving as little as possible from chord to chord; a
-// voice whose note stays is held, not struck again. A key-off ends the last
-// chord when `release`.
+// Chords, one per bar, voiced close around `centre` and moving as little as
+// possible from chord to chord. A chord repeated in the next bar is held,
+// not struck again. With `alternate`, chords take turns on two groups of
+// `voices` channels from `firstChannel`, so that one chord's release
+// overlaps the next one's attack instead of being cut; otherwise one group,
+// where voices whose note stays are held. A key-off ends the last chord when
+// `release`.
 void WritePads(Score& score, int firstChannel, int voices, int row, int instrument, const std::vector<Chord>& chords,
-               int centre, int volume, bool release);
+               int centre, int volume, bool release, bool alternate = true);
 
 // An arpeggio over one chord per bar: `pattern` lists chord-tone indices per
 // row (0..9, counting up through the chord tones and octaves; '.' rest), and

@@ -94,7 +94,8 @@ XmInstrument MakeSnare(int bpm) {
     const double t = i / rate;
     p1 += (185.0 + 60.0 * std::exp(-t / 0.01)) / rate;
     p2 += (330.0 + 80.0 * std::exp(-t / 0.01)) / rate;
-    const double body = 0.8 * std::sin(2 * kPi * p1) * std::exp(-t / 0.05) + 0.35 * std::sin(2 * kPi * p2) * std::exp(-t / 0.03);
+    const double body =
+        0.8 * std::sin(2 * kPi * p1) * std::exp(-t / 0.05) + 0.35 * std::sin(2 * kPi * p2) * std::exp(-t / 0.03);
     const double n = rng.Signed();
     bp.Step(n, 4200.0, 0.8, rate);
     hp.Step(n, 2000.0, 1.0, rate);

@@ -11,9 +11,9 @@ XmInstrument MakeSnare(int bpm);      // tone body plus noise, a short room tail
 XmInstrument MakeClap(int bpm);       // three bursts and a tail
 XmInstrument MakeClosedHat(int bpm);
 XmInstrument MakeOpenHat(int bpm);
-XmInstrument MakeCrash(int bpm);      // looped spectral noise with a long decay
-XmInstrument MakeSwell(int bpm);      // the crash's noise rising: a riser into a section
-XmInstrument MakeTom(int bpm);        // pitched sine drop; follows the note played
+XmInstrument MakeCrash(int bpm);  // looped spectral noise with a long decay
+XmInstrument MakeSwell(int bpm);  // the crash's noise rising: a riser into a section
+XmInstrument MakeTom(int bpm);    // pitched sine drop; follows the note played
 
 // Pitched instruments, in tune with A-4 at 440 Hz.
 XmInstrument MakePluckBass(int bpm);  // saw with a decaying filter

@@ -11,7 +11,21 @@ namespace {
 
 constexpr int kBpm = 107;
 
-enum Channel { kKick, kSnare, kHat, kPerc, kBass, kChoir1, kChoir2, kChoir3, kLead, kLeadEcho, kBell, kFx, kChannels };
+// The choir takes two groups of three channels from kChoir, used in turns.
+enum Channel {
+  kKick,
+  kSnare,
+  kHat,
+  kPerc,
+  kBass,
+  kChoir,
+  kLead = kChoir + 6,
+  kLeadEcho,
+  kBell,
+  kBellEcho,
+  kFx,
+  kChannels
+};
 enum Instrument { kIKick = 1, kISnare, kIHat, kIOpenHat, kICrash, kISwell, kITom, kIBass, kIChoir, kILead, kIBell };
 
 int Bar(int bar) { return bar * kRowsPerBar; }
@@ -59,16 +73,20 @@ void Groove(Score& s, int bar, int bars) {
 
 Score Write() {
   Score s(kChannels);
-  WriteEffect(s, kChoir1, 0, kFxSetPanning, 0x50);
-  WriteEffect(s, kChoir2, 0, kFxSetPanning, 0x80);
-  WriteEffect(s, kChoir3, 0, kFxSetPanning, 0xB0);
+  for (int group = 0; group < 2; ++group) {
+    WriteEffect(s, kChoir + group * 3, 0, kFxSetPanning, 0x50);
+    WriteEffect(s, kChoir + group * 3 + 1, 0, kFxSetPanning, 0x80);
+    WriteEffect(s, kChoir + group * 3 + 2, 0, kFxSetPanning, 0xB0);
+  }
   WriteEffect(s, kBell, 0, kFxSetPanning, 0x98);
 
   // Intro, bars 0-3: choir and the bell motif, a low drone, toms rising into the riff.
-  WritePads(s, kChoir1, 3, Bar(0), kIChoir, ParseChords("Em Em C B"), 62, 54, false);
+  WritePads(s, kChoir, 3, Bar(0), kIChoir, ParseChords("Em Em C B"), 62, 54, false);
   WriteMelody(s, kBell, Bar(0), kIBell, kBellMotif, 44, -12);
-  WriteMelody(s, kBass, Bar(0), kIBass, "E1:36 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . |"
-                                        "C2:36 . . . . . . . . . . . . . . . | B1:36 . . . . . . . . . . . . . ^ .");
+  WriteEcho(s, kBell, kBellEcho, Bar(0), Bar(12), 6, 0.4, 0x60);
+  WriteMelody(s, kBass, Bar(0), kIBass,
+              "E1:36 . . . . . . . . . . . . . . . | . . . . . . . . . . . . . . . . |"
+              "C2:36 . . . . . . . . . . . . . . . | B1:36 . . . . . . . . . . . . . ^ .");
   WriteMelody(s, kPerc, Bar(3), kITom, "E3:30 . . . E3:36 . . . B2:44 . . . B2:50 . A2:56 G2:60");
   WriteMelody(s, kFx, Bar(3), kISwell, "C4:50");
 
@@ -76,7 +94,7 @@ Score Write() {
   WriteMelody(s, kFx, Bar(4), kICrash, "C4:56");
   Groove(s, 4, 8);
   WriteMelody(s, kBass, Bar(4), kIBass, kRiff, 58);
-  WritePads(s, kChoir1, 3, Bar(4), kIChoir, ParseChords(kRiffChords), 62, 48, false);
+  WritePads(s, kChoir, 3, Bar(4), kIChoir, ParseChords(kRiffChords), 62, 48, false);
   WriteMelody(s, kBell, Bar(4), kIBell, kBellMotif, 34);
   WriteMelody(s, kBell, Bar(8), kIBell, kBellMotif, 30);
 
@@ -84,7 +102,7 @@ Score Write() {
   WriteMelody(s, kFx, Bar(12), kICrash, "C4:56");
   Groove(s, 12, 8);
   WriteMelody(s, kBass, Bar(12), kIBass, kRiffUnderLead, 58);
-  WritePads(s, kChoir1, 3, Bar(12), kIChoir, ParseChords(kLeadChords), 62, 44, false);
+  WritePads(s, kChoir, 3, Bar(12), kIChoir, ParseChords(kLeadChords), 62, 44, false);
   WriteMelody(s, kLead, Bar(12), kILead, kLeadLine, 58);
   WriteEcho(s, kLead, kLeadEcho, Bar(12), Bar(8), 3, 0.4, 0xB8);
   WriteMelody(s, kFx, Bar(19), kISwell, "C4:44");
@@ -100,9 +118,9 @@ XmModule ComposeDarkTheme() {
   m.channels = kChannels;
   m.speed = 6;
   m.bpm = kBpm;
-  m.instruments = {MakeHeavyKick(kBpm), MakeSnare(kBpm),  MakeClosedHat(kBpm), MakeOpenHat(kBpm),
-                   MakeCrash(kBpm),     MakeSwell(kBpm),  MakeTom(kBpm),       MakeReeseBass(kBpm),
-                   MakeChoir(kBpm),     MakeLead(kBpm),   MakeBell(kBpm)};
+  m.instruments = {MakeHeavyKick(kBpm), MakeSnare(kBpm), MakeClosedHat(kBpm), MakeOpenHat(kBpm),
+                   MakeCrash(kBpm),     MakeSwell(kBpm), MakeTom(kBpm),       MakeReeseBass(kBpm),
+                   MakeChoir(kBpm),     MakeLead(kBpm),  MakeBell(kBpm)};
   BuildPatterns(Write(), Bar(4), m);
   return m;
 }

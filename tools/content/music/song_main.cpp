@@ -10,8 +10,39 @@ namespace {
 
 constexpr int kBpm = 140;
 
-enum Channel { kKick, kClap, kHat, kOpenHat, kBass, kPad1, kPad2, kPad3, kLead, kLeadEcho, kArp, kArpEcho, kFx, kDouble, kBell, kRoll, kChannels };
-enum Instrument { kIKick = 1, kISnare, kIClap, kIHat, kIOpenHat, kICrash, kISwell, kIBass, kIPad, kILead, kIChip, kIBell };
+// The pads take two groups of three channels from kPad, used in turns.
+enum Channel {
+  kKick,
+  kClap,
+  kHat,
+  kOpenHat,
+  kBass,
+  kPad,
+  kLead = kPad + 6,
+  kLeadEcho,
+  kArp,
+  kArpEcho,
+  kFx,
+  kDouble,
+  kBell,
+  kBellEcho,
+  kRoll,
+  kChannels
+};
+enum Instrument {
+  kIKick = 1,
+  kISnare,
+  kIClap,
+  kIHat,
+  kIOpenHat,
+  kICrash,
+  kISwell,
+  kIBass,
+  kIPad,
+  kILead,
+  kIChip,
+  kIBell
+};
 
 int Bar(int bar) { return bar * kRowsPerBar; }
 
@@ -80,7 +111,7 @@ void Arp(Score& s, int bar, const char* chords, int volume) {
 }
 
 void Harmony(Score& s, int bar, const char* chords, int padVolume, const char* bassRhythm) {
-  WritePads(s, kPad1, 3, Bar(bar), kIPad, ParseChords(chords), 60, padVolume, false);
+  WritePads(s, kPad, 3, Bar(bar), kIPad, ParseChords(chords), 60, padVolume, false);
   WriteBass(s, kBass, Bar(bar), kIBass, ParseChords(chords), bassRhythm, 17, 44);
 }
 
@@ -90,19 +121,22 @@ constexpr const char* kRollingBass = "..R.R.R...8.R.5.";
 Score Write() {
   Score s(kChannels);
   // Fixed pans on the first row; the echo channels set their own.
-  WriteEffect(s, kPad1, 0, kFxSetPanning, 0x58);
-  WriteEffect(s, kPad2, 0, kFxSetPanning, 0x80);
-  WriteEffect(s, kPad3, 0, kFxSetPanning, 0xA8);
+  for (int group = 0; group < 2; ++group) {
+    WriteEffect(s, kPad + group * 3, 0, kFxSetPanning, 0x58);
+    WriteEffect(s, kPad + group * 3 + 1, 0, kFxSetPanning, 0x80);
+    WriteEffect(s, kPad + group * 3 + 2, 0, kFxSetPanning, 0xA8);
+  }
   WriteEffect(s, kArp, 0, kFxSetPanning, 0x60);
   WriteEffect(s, kBell, 0, kFxSetPanning, 0xA0);
   WriteEffect(s, kDouble, 0, kFxSetPanning, 0x70);
 
   // Intro, bars 0-7: pads and a bell arpeggio, hats creeping in, a riser.
-  WritePads(s, kPad1, 3, Bar(0), kIPad, ParseChords(kVerseChords), 60, 46, false);
+  WritePads(s, kPad, 3, Bar(0), kIPad, ParseChords(kVerseChords), 60, 46, false);
   WriteArpeggio(s, kBell, Bar(0), kIBell, ParseChords(kVerseChords), "0...2...3...2.1.", 69, 34);
   WriteDrums(s, kHat, Bar(4), 4, kIHat, "g.g.o.g.g.g.o.gg");
-  WriteMelody(s, kBass, Bar(4), kIBass, "A1:40 . . . . . . . . . . . . . . . | F1:40 . . . . . . . . . . . . . . . |"
-                                        "C2:40 . . . . . . . . . . . . . . . | G1:40 . . . . . . . . . . . . . ^ .");
+  WriteMelody(s, kBass, Bar(4), kIBass,
+              "A1:40 . . . . . . . . . . . . . . . | F1:40 . . . . . . . . . . . . . . . |"
+              "C2:40 . . . . . . . . . . . . . . . | G1:40 . . . . . . . . . . . . . ^ .");
   Swell(s, 7);
 
   // Build, bars 8-15: kick, bass and the chip arpeggio with its echo.
@@ -135,10 +169,11 @@ Score Write() {
   WriteMelody(s, kBell, Bar(40), kIBell, kThemeB, 30, 12);
 
   // Break, bars 48-55: no drums, chip chords, the bell on the theme, held bass.
-  WritePads(s, kPad1, 3, Bar(48), kIPad, ParseChords(kBreakChords), 60, 50, false);
+  WritePads(s, kPad, 3, Bar(48), kIPad, ParseChords(kBreakChords), 60, 50, false);
   WriteBass(s, kBass, Bar(48), kIBass, ParseChords(kBreakChords), "R.......R.......", 17, 44);
   WriteChipChords(s, kArp, Bar(48), kIChip, ParseChords(kBreakChords), 61, 26);
   WriteMelody(s, kBell, Bar(48), kIBell, kBreakBell, 44);
+  WriteEcho(s, kBell, kBellEcho, Bar(48), Bar(8), 6, 0.4, 0x50);
   WriteDrums(s, kHat, Bar(52), 4, kIHat, "g.g.g.g.g.g.o.g.");
   SnareRoll(s, 54);
   Swell(s, 55);
@@ -195,9 +230,9 @@ XmModule ComposeMainTheme() {
   m.channels = kChannels;
   m.speed = 6;
   m.bpm = kBpm;
-  m.instruments = {MakeKick(kBpm),  MakeSnare(kBpm), MakeClap(kBpm),      MakeClosedHat(kBpm),
-                   MakeOpenHat(kBpm), MakeCrash(kBpm), MakeSwell(kBpm),   MakePluckBass(kBpm),
-                   MakeSawPad(kBpm), MakeLead(kBpm),  MakeChip(kBpm),     MakeBell(kBpm)};
+  m.instruments = {MakeKick(kBpm),    MakeSnare(kBpm), MakeClap(kBpm),  MakeClosedHat(kBpm),
+                   MakeOpenHat(kBpm), MakeCrash(kBpm), MakeSwell(kBpm), MakePluckBass(kBpm),
+                   MakeSawPad(kBpm),  MakeLead(kBpm),  MakeChip(kBpm),  MakeBell(kBpm)};
   BuildPatterns(Write(), Bar(8), m);
   return m;
 }

@@ -10,7 +10,8 @@ namespace {
 
 constexpr int kBpm = 84;
 
-enum Channel { kStr1, kStr2, kStr3, kStr4, kBass, kPiano, kPianoEcho, kBell, kBellEcho, kShaker, kChannels };
+// The strings take two groups of four channels from kStrings, used in turns.
+enum Channel { kStrings, kBass = kStrings + 8, kPiano, kPianoEcho, kBell, kBellEcho, kShaker, kChannels };
 enum Instrument { kIStrings = 1, kIBass, kIPiano, kIBell, kIShaker };
 
 int Bar(int bar) { return bar * kRowsPerBar; }
@@ -26,15 +27,13 @@ const char* const kMelody =
 
 Score Write() {
   Score s(kChannels);
-  WriteEffect(s, kStr1, 0, kFxSetPanning, 0x50);
-  WriteEffect(s, kStr2, 0, kFxSetPanning, 0x70);
-  WriteEffect(s, kStr3, 0, kFxSetPanning, 0x90);
-  WriteEffect(s, kStr4, 0, kFxSetPanning, 0xB0);
+  for (int voice = 0; voice < 8; ++voice)
+    WriteEffect(s, kStrings + voice, 0, kFxSetPanning, static_cast<std::uint8_t>(0x50 + (voice % 4) * 0x20));
   WriteEffect(s, kPiano, 0, kFxSetPanning, 0x68);
   WriteEffect(s, kBell, 0, kFxSetPanning, 0x90);
 
   const auto chords = ParseChords(kChords);
-  WritePads(s, kStr1, 4, 0, kIStrings, chords, 58, 58, false);
+  WritePads(s, kStrings, 4, 0, kIStrings, chords, 58, 58, false);
   WriteBass(s, kBass, 0, kIBass, chords, "R.......R...5...", 22, 40);
   // The piano walks up and down each chord in eighths, with a dotted-eighth echo.
   const std::vector<Chord> walking(chords.begin(), chords.end() - 1);
@@ -57,8 +56,7 @@ XmModule ComposeOutroTheme() {
   m.channels = kChannels;
   m.speed = 6;
   m.bpm = kBpm;
-  m.instruments = {MakeStrings(kBpm), MakeSubBass(kBpm), MakeElectricPiano(kBpm), MakeBell(kBpm),
-                   MakeClosedHat(kBpm)};
+  m.instruments = {MakeStrings(kBpm), MakeSubBass(kBpm), MakeElectricPiano(kBpm), MakeBell(kBpm), MakeClosedHat(kBpm)};
   BuildPatterns(Write(), 0, m);
   return m;
 }

@@ -49,8 +49,7 @@ std::vector<double> RenderPartials(const std::vector<Partial>& partials, int loo
 std::vector<Partial> SawPartials(int cycles, int loop, double amp, double phaseSeed) {
   std::vector<Partial> out;
   SynthRng rng(static_cast<std::uint32_t>(phaseSeed * 1000003.0) + 17u);
-  for (int h = 1; cycles * h < loop / 2; ++h)
-    out.push_back({cycles * h, amp / h, phaseSeed == 0.0 ? 0.0 : rng.Unit()});
+  for (int h = 1; cycles * h < loop / 2; ++h) out.push_back({cycles * h, amp / h, phaseSeed == 0.0 ? 0.0 : rng.Unit()});
   return out;
 }
 
@@ -97,7 +96,8 @@ void Fft(std::vector<double>& re, std::vector<double>& im, bool inverse) {
   }
 }
 
-std::vector<double> RenderSpectral(const std::vector<PadHarmonic>& harmonics, int size, double rate, std::uint32_t seed) {
+std::vector<double> RenderSpectral(const std::vector<PadHarmonic>& harmonics, int size, double rate,
+                                   std::uint32_t seed) {
   const std::size_t n = static_cast<std::size_t>(size);
   std::vector<double> mag(n / 2, 0.0);
   const double binHz = rate / size;
@@ -153,8 +153,8 @@ XmSample MakeSample(const char* name, const std::vector<double>& data, double ra
   // With linear frequencies, note n plays at 8363 * 2^((n - 49 + rel + ft/128) / 12) Hz.
   // Pitched: the data's baseHz must come out at NoteHz(n) = 440 * 2^((n - 58) / 12).
   // Unpitched: C-4 plays at the data's own rate.
-  const double semis = baseHz > 0.0 ? 12.0 * std::log2(440.0 * rate / (8363.0 * baseHz)) - 9.0
-                                     : 12.0 * std::log2(rate / 8363.0);
+  const double semis =
+      baseHz > 0.0 ? 12.0 * std::log2(440.0 * rate / (8363.0 * baseHz)) - 9.0 : 12.0 * std::log2(rate / 8363.0);
   const long steps = std::lround(semis * 128.0);
   const long rel = static_cast<long>(std::floor(steps / 128.0));
   s.relativeNote = static_cast<std::int8_t>(rel);

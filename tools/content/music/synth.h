@@ -58,14 +58,15 @@ std::vector<Partial> PulsePartials(int cycles, int loop, double duty, double amp
 
 // One harmonic of a spectral tone: frequency multiple, level, and its spread.
 struct PadHarmonic {
-  double freq;       // Hz
+  double freq;  // Hz
   double amp;
   double bandwidth;  // Hz, the width of the Gaussian around freq
 };
 
 // A tone made in the frequency domain with random phases and turned into
 // `size` frames (a power of two) by one inverse FFT: it loops seamlessly.
-std::vector<double> RenderSpectral(const std::vector<PadHarmonic>& harmonics, int size, double rate, std::uint32_t seed);
+std::vector<double> RenderSpectral(const std::vector<PadHarmonic>& harmonics, int size, double rate,
+                                   std::uint32_t seed);
 
 // In-place complex FFT of a power-of-two size; inverse when `inverse`.
 void Fft(std::vector<double>& re, std::vector<double>& im, bool inverse);

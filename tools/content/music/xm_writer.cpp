@@ -2,11 +2,10 @@
 // 0x0104): all numbers little-endian, patterns packed, samples delta-coded.
 #include "tools/content/music/xm_writer.h"
 
-
 namespace {
 
 // Sizes of the fixed headers as FastTracker 2 writes them.
-constexpr std::uint32_t kHeaderSize = 276;           // from the size field to the end of the order table
+constexpr std::uint32_t kHeaderSize = 276;  // from the size field to the end of the order table
 constexpr std::uint32_t kPatternHeaderSize = 9;
 constexpr std::uint32_t kInstrumentHeaderSize = 263;  // with samples; 29 without
 constexpr std::uint32_t kSampleHeaderSize = 40;
@@ -79,8 +78,8 @@ void WritePattern(ByteWriter& w, const XmPattern& pattern) {
   for (const XmCell& c : pattern.cells) {
     // A packed cell starts with a byte whose high bit is set and whose low
     // bits say which of the five fields follow.
-    const unsigned mask = (c.note ? 1u : 0u) | (c.instrument ? 2u : 0u) | (c.volume ? 4u : 0u) |
-                          (c.effect ? 8u : 0u) | (c.param ? 16u : 0u);
+    const unsigned mask = (c.note ? 1u : 0u) | (c.instrument ? 2u : 0u) | (c.volume ? 4u : 0u) | (c.effect ? 8u : 0u) |
+                          (c.param ? 16u : 0u);
     if (mask == 31) {
       w.U8(c.note);
       w.U8(c.instrument);
@@ -199,8 +198,7 @@ bool ValidateXm(const XmModule& m, std::string* why) {
       if (s.name.size() > 22) return Fail(why, "sample name longer than 22");
       if (s.volume > 64) return Fail(why, s.name + ": volume above 64");
       if (s.data.size() > 0x3FFFFFFF) return Fail(why, s.name + ": sample too long");
-      if (s.loop != XmLoop::kNone &&
-          (s.loopLength == 0 || std::uint64_t{s.loopStart} + s.loopLength > s.data.size()))
+      if (s.loop != XmLoop::kNone && (s.loopLength == 0 || std::uint64_t{s.loopStart} + s.loopLength > s.data.size()))
         return Fail(why, s.name + ": loop outside the sample");
     }
   }
