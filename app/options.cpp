@@ -33,6 +33,7 @@ const char* UsageText() {
          "                    or a folder of PNG frames and music.wav\n"
          "  --fps N           frame rate of a capture (default 60)\n"
          "  --pace MODE       live frame pacing: 60 (default), vsync, or off\n"
+         "  --scene-frames N  shorten every scene to at most N frames (quick checks)\n"
          "  --screenshot-every N DIR  write every Nth frame as a PNG into DIR\n"
          "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
          "  --help            show this text\n"
@@ -86,6 +87,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
         return false;
       }
       out->scene = static_cast<int>(n);
+    } else if (arg == "--scene-frames") {
+      if (!value(&v)) return false;
+      if (!ParseNumber(v, 0, 1000000, &n)) {
+        *error = "--scene-frames needs a whole number of frames (got '" + std::string(v) + "')";
+        return false;
+      }
+      out->sceneFrames = static_cast<int>(n);
     } else if (arg == "--capture") {
       if (!value(&v)) return false;
       if (!*v) {

@@ -12,6 +12,7 @@ struct CommandLine {
   int looping = -1;  // -1: as stored, 0: off, 1: on
   long frames = 0;
   int scene = 0;
+  int sceneFrames = 0;  // > 0: cap every scene's frame budget (quick checks)
   std::string capture;      // --capture OUT
   int fps = 60;             // --fps
   int pace = 60;            // frames per second; 0: as fast as possible; -1: the display's refresh

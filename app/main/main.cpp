@@ -24,6 +24,7 @@ const char* const kSceneNames[kSceneCount] = {"Rocket", "Sphere", "Swarm", "Egyp
 struct MainState {
   int pace = 60;  // 0: off, -1: display refresh
   bool capturing = false;
+  Scene shortened[kSceneCount];  // the playlist with capped budgets (--scene-frames)
 };
 MainState app;
 
@@ -44,7 +45,7 @@ std::string DefaultDataDirectory() {
 // frame, then budget + 2 frames per scene.
 long PlaylistFrames(int first) {
   long frames = 1;
-  for (int i = first; i < kSceneCount; ++i) frames += demoPlaylist[i].frameBudget + 2;
+  for (int i = first; i < kSceneCount; ++i) frames += playlist[i].frameBudget + 2;
   return frames;
 }
 
@@ -95,6 +96,13 @@ int main(int argc, char** argv) {
   const bool headless = WinCurrentBackend() == WinBackend::Headless;
   MusicSetOutput(app.capturing ? MusicOutput::Capture : headless ? MusicOutput::Silent : MusicOutput::Live);
 
+  if (options.sceneFrames > 0) {
+    for (int i = 0; i < kSceneCount; ++i) {
+      app.shortened[i] = demoPlaylist[i];
+      if (app.shortened[i].frameBudget > options.sceneFrames) app.shortened[i].frameBudget = options.sceneFrames;
+    }
+    playlist = app.shortened;
+  }
   if (app.capturing) {
     CaptureConfig config;
     config.out = options.capture;

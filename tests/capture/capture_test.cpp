@@ -1,0 +1,135 @@
+// Whole runs into a capture, with the generated content and shortened scenes:
+// sound lines up with the frames, music cues land on frame boundaries, and two
+// runs give the same bytes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "app/sequencer.h"
+#include "device/render_device.h"
+#include "device/settings.h"
+#include "platform/capture/capture.h"
+#include "platform/dx/dx_platform.h"
+#include "platform/files/files.h"
+#include "platform/music/music_platform.h"
+#include "platform/registry/winreg.h"
+#include "platform/win/win_platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kShortBudget = 12;
+Scene shortPlaylist[kSceneCount];
+std::vector<const MidasModuleRecord*> playingAtFrame;
+
+// Records, right after a frame was presented (and its samples rendered), the
+// module that played in it.
+void Observe(long) { playingAtFrame.push_back(MusicPlayingModule()); }
+
+std::vector<char> Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// One capture of the shortened playlist into `dir`; returns DemoMain's result.
+int CaptureShortRun(const fs::path& dir, bool looping, long frames) {
+  WinStartup(WinBackend::Headless);
+  DxResetForTests();
+  const fs::path settings = dir.string() + ".reg";
+  fs::remove(settings);
+  RegistrySetFile(settings.string());
+  SetDataDirectory(KAVRET_TEST_DATA_DIR);
+  MusicSetOutput(MusicOutput::Capture);
+  ResetSequencer();
+  for (int i = 0; i < kSceneCount; ++i) {
+    shortPlaylist[i] = demoPlaylist[i];
+    shortPlaylist[i].frameBudget = kShortBudget;
+  }
+  playlist = shortPlaylist;
+  DemoSettings = DemoSettingsRecord{};
+  runOptions = RunOptions{frames, looping ? 1 : 0, false, 0, Observe};
+  playingAtFrame.clear();
+
+  CaptureConfig config;
+  config.out = dir.string();
+  config.progress = false;
+  std::string error;
+  EXPECT_TRUE(CaptureStart(config, &error)) << error;
+  testing::internal::CaptureStdout();  // the model files' chunk listings
+  const int result = DemoMain(nullptr);
+  testing::internal::GetCapturedStdout();
+  std::string where;
+  EXPECT_TRUE(CaptureFinish(&where, &error)) << error;
+  DxSetFrameSink(nullptr, nullptr);
+  ResetSequencer();
+  runOptions = RunOptions{0, -1, false, 0, nullptr};
+  WinShutdown();
+  fs::remove(settings);
+  return result;
+}
+
+}  // namespace
+
+TEST(CaptureRun, SoundLinesUpWithFramesAndCuesLandOnFrameBoundaries) {
+  const fs::path dir = fs::temp_directory_path() / ("kavret-cap-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  ASSERT_EQ(CaptureShortRun(dir, false, 0), 0);
+
+  // One empty frame, then budget + 2 frames per scene.
+  const long expected = 1 + kSceneCount * (kShortBudget + 2);
+  EXPECT_EQ(CaptureFrames(), expected);
+  EXPECT_TRUE(fs::exists(dir / "frame_000000.png"));
+  EXPECT_TRUE(fs::exists(dir / ("frame_000" + std::to_string(expected - 1) + ".png")));
+  EXPECT_EQ(fs::file_size(dir / "music.wav"), 44u + static_cast<std::uintmax_t>(expected) * 800 * 4);
+
+  // Which module fills each frame's 800 samples: nothing for the empty first
+  // frame, module 3 from the Rocket's first frame, module 2 from the Cross's
+  // first frame, module 1 from the Outro's; a switch never falls inside a frame.
+  ASSERT_EQ(static_cast<long>(playingAtFrame.size()), expected);
+  auto firstFrameOf = [](int scene) { return 1 + scene * (kShortBudget + 2); };
+  std::vector<long> switchesAt;
+  const MidasModuleRecord* last = nullptr;
+  for (long i = 0; i < expected; ++i) {
+    if (playingAtFrame[i] != last) {
+      switchesAt.push_back(i);
+      last = playingAtFrame[i];
+    }
+  }
+  ASSERT_EQ(switchesAt.size(), 3u);
+  EXPECT_EQ(switchesAt[0], firstFrameOf(0));
+  EXPECT_EQ(switchesAt[1], firstFrameOf(5));
+  // The Outro's cue comes before its set-up, in the same step: its first frame.
+  EXPECT_EQ(switchesAt[2], firstFrameOf(7));
+  fs::remove_all(dir);
+}
+
+TEST(CaptureRun, TwoRunsOfTheProgramGiveIdenticalFramesAndSound) {
+  // Separate processes: the random generator and the scenes' looping angles
+  // start from their initial values in each, as they do for a user.
+  const fs::path base = fs::temp_directory_path() / ("kavret-det-" + std::to_string(::getpid()));
+  fs::remove_all(base);
+  const long frames = 2 * (1 + kSceneCount * (kShortBudget + 2));
+  for (const char* run : {"a", "b"}) {
+    const std::string command = std::string(KAVRET_BINARY_DIR) + "/app/kavret --capture " + (base / run).string() +
+                                " --data " + KAVRET_TEST_DATA_DIR + " --settings " + (base / run).string() +
+                                ".reg --scene-frames " + std::to_string(kShortBudget) + " --loop --frames " +
+                                std::to_string(frames) + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  EXPECT_EQ(fs::file_size(base / "a" / "music.wav"), 44u + static_cast<std::uintmax_t>(frames) * 800 * 4);
+  EXPECT_EQ(Bytes(base / "a" / "music.wav"), Bytes(base / "b" / "music.wav"));
+  long compared = 0;
+  for (const auto& entry : fs::directory_iterator(base / "a")) {
+    if (entry.path().extension() != ".png") continue;
+    ASSERT_EQ(Bytes(entry.path()), Bytes(base / "b" / entry.path().filename())) << entry.path();
+    ++compared;
+  }
+  EXPECT_EQ(compared, frames);
+  fs::remove_all(base);
+}
