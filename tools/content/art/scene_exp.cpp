@@ -16,8 +16,8 @@ constexpr int kSlabs = 6;
 
 // The first light's flare is hidden by the script; the two glows show theirs.
 const LightDef kKey{"key", {400, -300, 1500}, 1.0f, 1.0f, 1.0f, 2500, 5500};
-const LightDef kGlow1{"glow1", {1200, 900, 250}, 0.3f, 0.5f, 1.0f, 400, 2200};
-const LightDef kGlow2{"glow2", {-1100, -1000, 250}, 0.9f, 0.3f, 0.8f, 400, 2200};
+const LightDef kGlow1{"glow1", {1800, 1400, 300}, 0.3f, 0.5f, 1.0f, 500, 2600};
+const LightDef kGlow2{"glow2", {-1700, -1500, 300}, 0.9f, 0.3f, 0.8f, 500, 2600};
 
 Mesh Pedestal() {
   Mesh m;

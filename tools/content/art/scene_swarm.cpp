@@ -8,12 +8,12 @@ namespace {
 
 // The hull ("skysphere"): the eye circles at up to about 424 units from the
 // origin, the swarm reaches about 500, the lights fade out by 500.
-constexpr float kHullRadius = 800;
+constexpr float kHullRadius = 620;
 // The pillar stands on the hull's floor and holds up its roof.
-constexpr float kPillarRadius = 45, kPillarEnd = 775;
+constexpr float kPillarRadius = 45, kPillarEnd = 600;
 constexpr float kCrystalRadius = 120, kCrystalHeight = 180;
 // Two rings on spokes, above and below the eye's path (|z| <= 300).
-constexpr float kRingHeight = 430, kRingInner = 120, kRingOuter = 260, kRingThick = 24;
+constexpr float kRingHeight = 400, kRingInner = 120, kRingOuter = 260, kRingThick = 24;
 constexpr float kOrbRadius = 28;
 
 const LightDef kLights[] = {{"light1", {120, 0, 40}, 0.35f, 0.55f, 1.0f, 80, 500},
