@@ -189,7 +189,7 @@ void WriteTestTarga(const std::string& name, int side, TexelFunction texel) {
   std::fclose(file);
 }
 
-void StartTestScene() {
+void StartTestScene(const std::string& dataDirectory) {
   static const bool written = [] {
     WriteTestTarga("lens1.tga", 32, Glow);
     WriteTestTarga("lens2.tga", 32, Ring);
@@ -198,7 +198,7 @@ void StartTestScene() {
     return true;
   }();
   (void)written;
-  SetDataDirectory(TestDataDirectory());
+  SetDataDirectory(dataDirectory.empty() ? TestDataDirectory() : dataDirectory);
   InitGeometries();
   InitSprites();
   InitMeshObjects();

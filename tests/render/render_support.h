@@ -26,8 +26,9 @@ struct TestDevice {
 };
 
 // Starts a scene: every registry initialised and the renderer started with its
-// lens textures read from a temporary data directory of tiny Targa files.
-void StartTestScene();
+// lens textures read from the data directory given, by default a temporary one
+// of tiny Targa files.
+void StartTestScene(const std::string& dataDirectory = "");
 // Ends it: every registry freed and the renderer's buffers released.
 void EndTestScene();
 // The temporary data directory (created on first use) holding Textures/.
