@@ -46,7 +46,7 @@ TEST_F(LoaderTest, UnusableFilesAreRefusedAndLeaveAnEmptyEntry) {
   WriteFile("Textures/W512.TGA", MakeTarga(512, 512));
   WriteFile("Textures/WIDE.TGA", MakeTarga(4, 2));
   std::vector<std::uint8_t> cut = MakeTarga(8, 8);
-  cut.resize(cut.size() - 1);
+  cut.pop_back();
   WriteFile("Textures/CUT.TGA", cut);
   WriteFile("Textures/HEAD.TGA", std::vector<std::uint8_t>(10, 0));
   for (const char* path : {"Textures\\W48.TGA", "Textures\\W512.TGA", "Textures\\WIDE.TGA", "Textures\\CUT.TGA",
