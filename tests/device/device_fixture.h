@@ -10,7 +10,11 @@
 #include "device/render_device.h"
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
+#include <cstdio>
+#include <string>
+
 #include "platform/dx/dx_platform.h"
+#include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
 
 class DeviceTest : public ::testing::Test {
@@ -18,6 +22,10 @@ class DeviceTest : public ::testing::Test {
   void SetUp() override {
     WinStartup(WinBackend::Headless);
     DxResetForTests();
+    // The set-up dialog loads and saves settings: keep them away from the user's.
+    settingsFile = ::testing::TempDir() + "kavret_device_test.reg";
+    std::remove(settingsFile.c_str());
+    RegistrySetFile(settingsFile);
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "R5test";
@@ -37,7 +45,10 @@ class DeviceTest : public ::testing::Test {
     DxResetForTests();
     WinShutdown();
     mainWindow = nullptr;
+    std::remove(settingsFile.c_str());
   }
+
+  std::string settingsFile;
 
   // The full-screen driver of the display set, chosen as the dialog would.
   bool SetupFullScreen() {
