@@ -64,7 +64,7 @@ LRESULT TestWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowP
 TEST(SdlPresent, AWindowedFrameReachesTheWindow) {
   // The test environment asks SDL for its dummy driver; this test wants X.
   unsetenv("SDL_VIDEODRIVER");
-  const LeakCheckPause pause;
+  [[maybe_unused]] const LeakCheckPause pause;
   PrivateXServer x;
   if (!WinStartup(WinBackend::Sdl)) {
     WinShutdown();
