@@ -7,8 +7,8 @@ struct Sprite;
 
 // Draws every active sprite of kind 0 or 3, farthest first. Always true.
 bool DrawSprites();
-// Draws one sprite with the current camera; false when a device call or a
-// texture selection failed.
+// Draws one sprite with the current camera at the depth DrawSprites last gave
+// it; false when a device call or a texture selection failed.
 bool DrawSprite(Sprite* sprite);
 // Releases the sort array kept between frames (end of a scene).
 void FreeSpriteOrder();
