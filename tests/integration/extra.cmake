@@ -1,0 +1,2 @@
+target_link_libraries(test_integration PRIVATE PkgConfig::SDL2)
+add_dependencies(test_integration kavret_data)

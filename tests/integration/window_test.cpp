@@ -1,0 +1,98 @@
+// The program in a real window under an X server (Xvfb in scripts/test): the
+// window and its title, Escape skipping a scene, closing the window.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/frame_loop.h"
+#include "app/sequencer.h"
+#include "device/render_device.h"
+#include "device/settings.h"
+#include "platform/dialog/dialog_platform.h"
+#include "platform/files/files.h"
+#include "platform/music/music_platform.h"
+#include "platform/registry/winreg.h"
+#include "platform/win/win_platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Seen {
+  std::string title;
+  bool shown = false;
+  int sceneAtEscape = -1;
+  int sceneAfterEscape = -1;
+} seen;
+
+void PushKey(SDL_Window* window, SDL_Keycode key) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.windowID = SDL_GetWindowID(window);
+  e.key.keysym.sym = key;
+  SDL_PushEvent(&e);
+}
+
+void PushClose(SDL_Window* window) {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_CLOSE;
+  e.window.windowID = SDL_GetWindowID(window);
+  SDL_PushEvent(&e);
+}
+
+void Drive(long frame) {
+  auto* window = static_cast<SDL_Window*>(WinSdlWindow(mainWindow));
+  if (!window) return;
+  if (frame == 3) {
+    seen.title = SDL_GetWindowTitle(window);
+    seen.shown = (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0;
+    seen.sceneAtEscape = Sequencer.sceneIndex;
+    PushKey(window, SDLK_ESCAPE);
+  }
+  if (frame == 8) {
+    seen.sceneAfterEscape = Sequencer.sceneIndex;
+    PushClose(window);
+  }
+}
+
+// The set-up dialog shows first. On a first run no driver is preselected (none
+// is a "3dfx" board): pick the windowed one and press OK, as a user would.
+void PressOk(HWND dialog, int frame) {
+  if (frame == 3) DialogUserChoose(dialog, 1000, 0);
+  if (frame == 5) DialogUserClick(dialog, 1);
+  if (frame == 300) DialogUserClose(dialog);  // never hang the test run
+}
+
+}  // namespace
+
+TEST(RealWindow, OpensTitledWindowEscapeSkipsAndCloseEnds) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (scripts/test runs this under Xvfb)";
+  unsetenv("SDL_VIDEODRIVER");
+  ASSERT_TRUE(WinStartup(WinBackend::Sdl)) << SDL_GetError();
+  const fs::path settings = fs::temp_directory_path() / ("kavret-window-" + std::to_string(::getpid()) + ".reg");
+  fs::remove(settings);
+  RegistrySetFile(settings.string());
+  MusicSetOutput(MusicOutput::Silent);
+  SetDataDirectory(KAVRET_TEST_DATA_DIR);
+  ResetSequencer();
+  DemoSettings = DemoSettingsRecord{};
+  runOptions = RunOptions{400, 0, true, 0, Drive};
+  DialogSetViewObserver(PressOk);
+
+  const int result = DemoMain(nullptr);
+  WinShutdown();
+  DialogSetViewObserver(nullptr);
+  runOptions = RunOptions{0, -1, false, 0, nullptr};
+  fs::remove(settings);
+
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(seen.title, "Ossik Kavret Demo");
+  EXPECT_TRUE(seen.shown);
+  EXPECT_EQ(seen.sceneAtEscape, 0);
+  EXPECT_EQ(seen.sceneAfterEscape, 1);
+  EXPECT_FALSE(IsWindow(mainWindow));
+  EXPECT_LT(Sequencer.sceneIndex, 2);
+}
