@@ -2,6 +2,8 @@
 // the surfaces alive, update the scene, draw and present, step the sequencer.
 #include "app/frame_loop.h"
 
+#include <chrono>
+
 #include "app/sequencer.h"
 #include "device/render_device.h"
 #include "device/settings.h"
@@ -9,12 +11,17 @@
 #include "render/renderer.h"
 
 FrameLoopState FrameLoop;
+FrameLoopTimings frameTimings;
 RunOptions runOptions{0, -1, false, 0, nullptr};
 
 namespace {
 
 constexpr DWORD kMainWindowStyle = 0x80CB0000;  // pop-up, caption, system menu, min/max boxes
 long presentedFrames = 0;
+
+double Seconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // Options given for this run win over the stored settings, without being saved.
 void ApplyRunOptions() {
@@ -155,15 +162,21 @@ bool RunFramePass(int* failures) {
   }
 
   if (!FrameLoop.updateDone) {
+    const double start = Seconds();
     DispatchSceneUpdate();
+    frameTimings.update += Seconds() - start;
     FrameLoop.updateDone = 1;
   }
 
   if (RenderDevice.quit || !RenderDevice.deviceReady || FrameLoop.flipBusy) return true;
 
   if (renderEnabled) {
+    const double start = Seconds();
     if (!RenderOneFrame()) ++*failures;
+    const double drawn = Seconds();
     if (!PresentFrame()) ++*failures;
+    frameTimings.render += drawn - start;
+    frameTimings.present += Seconds() - drawn;
     FrameLoop.updateDone = 0;
     ++presentedFrames;
     if (runOptions.onPresented) runOptions.onPresented(presentedFrames);
@@ -176,6 +189,7 @@ bool RunFramePass(int* failures) {
 
 int DemoMain(HINSTANCE instance) {
   FrameLoop = FrameLoopState{};
+  frameTimings = FrameLoopTimings{};
   presentedFrames = 0;
   if (!CreateMainWindow(instance)) return 1;
   int failures = 0;

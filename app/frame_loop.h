@@ -14,6 +14,15 @@ struct FrameLoopState {
 };
 extern FrameLoopState FrameLoop;
 
+// Where the frame loop's time goes, for the whole-demo benchmark: seconds spent
+// in the scene update, in drawing (begin, render, end) and in presenting.
+struct FrameLoopTimings {
+  double update;
+  double render;
+  double present;
+};
+extern FrameLoopTimings frameTimings;
+
 // What this platform adds to a run (command-line options); all off by default.
 struct RunOptions {
   long maxFrames;          // > 0: leave the loop after this many presented frames

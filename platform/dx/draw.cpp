@@ -4,6 +4,7 @@
 // handed to the rasteriser with the state the render states describe.
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 
 #include "platform/dx/dx_internal.h"
@@ -202,11 +203,18 @@ void DrawTriangles(const DrawContext& c, D3DPRIMITIVETYPE type, DWORD count, At 
   }
 }
 
+// Time spent drawing triangles, for the whole-demo benchmark.
+struct RasterTimer {
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  ~RasterTimer() { dx.rasterSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
+};
+
 }  // namespace
 
 HRESULT IDirect3DDevice2::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
                                         DWORD vertexCount, DWORD) {
   if (HRESULT r = DxEnter(DxMethod::DrawPrimitive)) return r;
+  RasterTimer timer;
   DrawContext c;
   if (HRESULT r = PrepareDraw(this, type, vertexType, vertices, &c)) return r;
   const auto* v = static_cast<const D3DTLVERTEX*>(vertices);
@@ -221,6 +229,7 @@ HRESULT IDirect3DDevice2::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXT
   // An index past the vertices would read outside the caller's array.
   for (DWORD i = 0; i < indexCount; ++i)
     if (indices[i] >= vertexCount) return DDERR_INVALIDPARAMS;
+  RasterTimer timer;
   DrawContext c;
   if (HRESULT r = PrepareDraw(this, type, vertexType, vertices, &c)) return r;
   const auto* v = static_cast<const D3DTLVERTEX*>(vertices);

@@ -19,6 +19,7 @@ struct DxState {
   DxFrameSink sink = nullptr;
   void* sinkUser = nullptr;
   std::uint64_t presented = 0;
+  double rasterSeconds = 0;  // inside DrawPrimitive / DrawIndexedPrimitive
   // The display as the last DirectDraw object left it.
   DxDisplayState display{};
   // Direct3D texture handles: handle h names textureSurfaces[h - 1] (null once freed).

@@ -24,6 +24,8 @@ using DxFrameSink = void (*)(const DxFrame& frame, void* user);
 void DxSetFrameSink(DxFrameSink sink, void* user);
 // Number of frames presented since start-up.
 std::uint64_t DxPresentedFrames();
+// Seconds spent drawing triangles since start-up (benchmarks).
+double DxRasterSeconds();
 
 // 5-6-5 to 8-bit RGB with the low bits filled from the high ones (31 -> 255).
 void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb);

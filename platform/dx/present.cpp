@@ -61,6 +61,7 @@ void DxSetFrameSink(DxFrameSink sink, void* user) {
 }
 
 std::uint64_t DxPresentedFrames() { return dx.presented; }
+double DxRasterSeconds() { return dx.rasterSeconds; }
 
 bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width, int* height) {
   auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
