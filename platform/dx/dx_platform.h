@@ -32,6 +32,15 @@ void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb);
 // A 16-bit RGB surface as tightly packed RGB888 rows; false for other surfaces.
 bool DxSurfaceToRgb888(IDirectDrawSurface* surface, std::vector<std::uint8_t>& rgb, int* width, int* height);
 
+// Where a width x height picture goes in a window area: the largest rectangle
+// of its aspect, centred (bars where needed), and whether it is shown
+// nearest-neighbour (a whole-number scale) or filtered.
+struct DxPresentRect {
+  int x, y, width, height;
+  bool nearest;
+};
+DxPresentRect DxFitPicture(int width, int height, int areaWidth, int areaHeight);
+
 // What the SDL window behind `window` shows now, as RGB888; false without one.
 bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width, int* height);
 

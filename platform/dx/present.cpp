@@ -10,17 +10,8 @@
 
 namespace {
 
-// The largest rectangle of the picture's aspect that fits, centred.
-SDL_Rect FitRect(int width, int height, int areaWidth, int areaHeight) {
-  SDL_Rect r{0, 0, areaWidth, areaHeight};
-  if (static_cast<long long>(areaWidth) * height > static_cast<long long>(areaHeight) * width) {
-    r.w = static_cast<int>(static_cast<long long>(areaHeight) * width / height);
-    r.x = (areaWidth - r.w) / 2;
-  } else {
-    r.h = static_cast<int>(static_cast<long long>(areaWidth) * height / width);
-    r.y = (areaHeight - r.h) / 2;
-  }
-  return r;
+SDL_Surface* ToWindowFormat(SDL_Surface* picture, const SDL_Surface* target) {
+  return SDL_ConvertSurface(picture, target->format, 0);
 }
 
 void PresentToSdl(SDL_Window* window, const std::uint16_t* pixels, int width, int height, int pitch) {
@@ -30,10 +21,20 @@ void PresentToSdl(SDL_Window* window, const std::uint16_t* pixels, int width, in
                                                             16, pitch * 2, SDL_PIXELFORMAT_RGB565);
   if (!picture) return;
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-  SDL_Rect dest = FitRect(width, height, target->w, target->h);
+  const DxPresentRect fit = DxFitPicture(width, height, target->w, target->h);
+  SDL_Rect dest{fit.x, fit.y, fit.width, fit.height};
   if (dest.w > 0 && dest.h > 0) {
-    if (dest.w == width && dest.h == height) SDL_BlitSurface(picture, nullptr, target, &dest);
-    else SDL_BlitScaled(picture, nullptr, target, &dest);
+    if (fit.nearest) {
+      // A whole-number scale (or none): every pixel becomes a sharp block.
+      if (dest.w == width && dest.h == height) SDL_BlitSurface(picture, nullptr, target, &dest);
+      else SDL_BlitScaled(picture, nullptr, target, &dest);
+    } else if (SDL_Surface* converted = ToWindowFormat(picture, target)) {
+      // Any other scale is filtered, so that no row or column is doubled.
+      if (SDL_SoftStretchLinear(converted, nullptr, target, &dest) != 0) {
+        SDL_BlitScaled(converted, nullptr, target, &dest);
+      }
+      SDL_FreeSurface(converted);
+    }
   }
   SDL_FreeSurface(picture);
   SDL_UpdateWindowSurface(window);
@@ -47,6 +48,23 @@ void DxPresent(HWND window, bool, const std::uint16_t* pixels, int width, int he
   if (dx.sink) dx.sink(DxFrame{pixels, width, height, pitch}, dx.sinkUser);
   if (auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr))
     PresentToSdl(sdl, pixels, width, height, pitch);
+}
+
+DxPresentRect DxFitPicture(int width, int height, int areaWidth, int areaHeight) {
+  DxPresentRect r{0, 0, areaWidth, areaHeight, false};
+  if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0) return DxPresentRect{0, 0, 0, 0, true};
+  // The largest rectangle of the picture's aspect that fits, centred.
+  if (static_cast<long long>(areaWidth) * height > static_cast<long long>(areaHeight) * width) {
+    r.width = static_cast<int>(static_cast<long long>(areaHeight) * width / height);
+    r.x = (areaWidth - r.width) / 2;
+  } else {
+    r.height = static_cast<int>(static_cast<long long>(areaWidth) * height / width);
+    r.y = (areaHeight - r.height) / 2;
+  }
+  // A whole-number scale is shown at exactly that scale, nearest-neighbour.
+  const int whole = r.width / width;
+  r.nearest = whole >= 1 && r.width == whole * width && r.height == whole * height;
+  return r;
 }
 
 void DxSetSdlFullScreen(HWND window, bool fullScreen) {

@@ -26,6 +26,12 @@ WPARAM VirtualKey(SDL_Keycode key) {
   return 0;
 }
 
+void ToggleFullScreen(SDL_Window* window) {
+  if (!window) return;
+  const bool full = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 HWND WindowOf(Uint32 windowId) { return WinBackendFindWindow(SDL_GetWindowFromID(windowId)); }
 
 }  // namespace
@@ -94,6 +100,13 @@ void SdlBackendPumpEvents() {
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
       case SDL_KEYDOWN:
+        // Alt+Enter switches between the window and full screen; the demo
+        // itself never sees the key.
+        if (e.key.keysym.sym == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
+          if (e.key.repeat == 0) ToggleFullScreen(SDL_GetWindowFromID(e.key.windowID));
+          break;
+        }
+        [[fallthrough]];
       case SDL_KEYUP: {
         const WPARAM vk = VirtualKey(e.key.keysym.sym);
         if (vk) WinBackendPost(WindowOf(e.key.windowID), e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);

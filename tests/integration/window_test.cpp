@@ -1,5 +1,5 @@
 // The program in a real window under an X server (Xvfb in scripts/test): the
-// window and its title, Escape skipping a scene, closing the window.
+// window and its title, Escape skipping a scene, Alt+Enter, closing the window.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -25,6 +25,8 @@ struct Seen {
   bool shown = false;
   int sceneAtEscape = -1;
   int sceneAfterEscape = -1;
+  bool fullScreenAfterAltEnter = false;
+  bool windowedAfterSecondAltEnter = false;
 } seen;
 
 void PushKey(SDL_Window* window, SDL_Keycode key) {
@@ -32,6 +34,15 @@ void PushKey(SDL_Window* window, SDL_Keycode key) {
   e.type = SDL_KEYDOWN;
   e.key.windowID = SDL_GetWindowID(window);
   e.key.keysym.sym = key;
+  SDL_PushEvent(&e);
+}
+
+void PushAltEnter(SDL_Window* window) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.windowID = SDL_GetWindowID(window);
+  e.key.keysym.sym = SDLK_RETURN;
+  e.key.keysym.mod = KMOD_LALT;
   SDL_PushEvent(&e);
 }
 
@@ -54,6 +65,14 @@ void Drive(long frame) {
   }
   if (frame == 8) {
     seen.sceneAfterEscape = Sequencer.sceneIndex;
+    PushAltEnter(window);
+  }
+  if (frame == 12) {
+    seen.fullScreenAfterAltEnter = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    PushAltEnter(window);
+  }
+  if (frame == 16) {
+    seen.windowedAfterSecondAltEnter = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0;
     PushClose(window);
   }
 }
@@ -93,6 +112,8 @@ TEST(RealWindow, OpensTitledWindowEscapeSkipsAndCloseEnds) {
   EXPECT_TRUE(seen.shown);
   EXPECT_EQ(seen.sceneAtEscape, 0);
   EXPECT_EQ(seen.sceneAfterEscape, 1);
+  EXPECT_TRUE(seen.fullScreenAfterAltEnter);
+  EXPECT_TRUE(seen.windowedAfterSecondAltEnter);
   EXPECT_FALSE(IsWindow(mainWindow));
   EXPECT_LT(Sequencer.sceneIndex, 2);
 }
