@@ -1,6 +1,8 @@
 // The renderer's device calls and the optional call log.
 #include "render/device_calls.h"
 
+#include "scene/scene.h"
+
 #include "device/render_device.h"
 #include "device/texture_surfaces.h"
 #include "render/renderer.h"
@@ -79,7 +81,11 @@ bool UnbindTexture() {
 
 bool SelectTexture(Texture* texture) {
   if (texture == CurrentTexture) return true;
-  if (texture) {
+  if (texture && !texture->surfaces) {
+    // A texture that never got device surfaces (its file was refused, or the
+    // device had no texture format): the faces are drawn untextured.
+    UnbindTexture();
+  } else if (texture) {
     if (!DeviceBindTexture(texture)) return false;
   } else {
     UnbindTexture();

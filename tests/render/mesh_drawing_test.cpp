@@ -341,3 +341,22 @@ TEST_F(MeshDrawingTest, ObjectsBehindTheCameraAreNotDrawn) {
 }
 
 }  // namespace
+
+TEST_F(MeshDrawingTest, ATextureWithoutDeviceSurfacesIsDrawnUntextured) {
+  // A refused texture file leaves an entry with no pixels and no surfaces.
+  Texture* refused = AddTexture();
+  Material* m = Plain("refused", 200, 0, 0);
+  m->texture = refused;
+  MeshObject* tri = Triangle("tri", m);
+  Triangle("after", Plain("plain", 100, 0, 0), 20, 0, 100);
+  ASSERT_TRUE(DrawMeshObject(tri));
+  const auto draws = IndexedDraws();
+  ASSERT_EQ(draws.size(), 1u);
+  EXPECT_EQ((draws[0]->vertices[0].color >> 16) & 0xFF, 199u);
+  bool unbound = false;
+  for (const RenderCall& c : log) {
+    EXPECT_NE(c.kind, RenderCallKind::BindTexture);
+    if (c.kind == RenderCallKind::UnbindTexture) unbound = true;
+  }
+  EXPECT_TRUE(unbound);
+}
