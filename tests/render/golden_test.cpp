@@ -145,18 +145,18 @@ TEST_F(GoldenTest, FlaresAndBillboards) {
   MeshObject* wall = AddTestGrid("wall", 4, 400, 4, Coloured("wall", 25, 25, 35, LoadTexture("Textures\\check.tga")));
   wall->particle.position = Vec4{0, 0, 500, 1};
   // Lights carry flare copies of the template, coloured like the light.
-  struct LightSpec {
+  struct LampSetting {
     Vec4 position;
     std::uint8_t r, g, b;
   };
-  const LightSpec lights[2] = {{{90, -50, 150, 1}, 255, 210, 160}, {{-140, 60, 350, 1}, 120, 170, 255}};
-  for (const LightSpec& spec : lights) {
-    Light* light = AddTestLight("lamp", spec.position, spec.r, spec.g, spec.b, 200, 500);
+  const LampSetting lights[2] = {{{90, -50, 150, 1}, 255, 210, 160}, {{-140, 60, 350, 1}, 120, 170, 255}};
+  for (const LampSetting& lamp : lights) {
+    Light* light = AddTestLight("lamp", lamp.position, lamp.r, lamp.g, lamp.b, 200, 500);
     light->flare = CloneSprite(LensFlareTemplate);
     light->flare->active = 1;
-    light->flare->colour[0] = spec.r;
-    light->flare->colour[1] = spec.g;
-    light->flare->colour[2] = spec.b;
+    light->flare->colour[0] = lamp.r;
+    light->flare->colour[1] = lamp.g;
+    light->flare->colour[2] = lamp.b;
   }
   // A ring of billboards going away from the camera.
   for (int i = 0; i < 10; ++i) {
