@@ -310,8 +310,10 @@ bool RunDialogView(DialogRecord& d) {
   auto* window = static_cast<SDL_Window*>(WinSdlWindow(dialog));
   if (!window) return false;
   SDL_SetWindowResizable(window, SDL_FALSE);
-  view.renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (!view.renderer) view.renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  // A small still dialog needs no GPU: the software renderer works on every
+  // display, virtual X servers included.
+  view.renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!view.renderer) view.renderer = SDL_CreateRenderer(window, -1, 0);
   if (!view.renderer) {
     std::fprintf(stderr, "kavret: the set-up dialog cannot be drawn: %s\n", SDL_GetError());
     return false;
@@ -359,8 +361,8 @@ bool RunDialogView(DialogRecord& d) {
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     if (view.observer) view.observer(dialog, frame);
     SDL_RenderPresent(view.renderer);
-    // Without vertical sync nothing else paces the loop.
-    SDL_Delay(10);
+    // Nothing else paces the loop: about 60 frames a second.
+    SDL_Delay(16);
   }
 
   ImGui_ImplSDLRenderer_Shutdown();

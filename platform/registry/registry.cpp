@@ -138,8 +138,10 @@ bool ParseValueLine(const std::string& line, RegistryValue* value) {
   if (rest.rfind("hex(", 0) == 0) {
     const size_t close = rest.find("):");
     if (close == std::string::npos) return false;
+    // The digits are kept in a named string: `end` points into them afterwards.
+    const std::string digits = rest.substr(4, close - 4);
     char* end = nullptr;
-    const unsigned long type = std::strtoul(rest.substr(4, close - 4).c_str(), &end, 16);
+    const unsigned long type = std::strtoul(digits.c_str(), &end, 16);
     if (!end || *end) return false;
     value->type = static_cast<DWORD>(type);
     return ParseHexBytes(rest.substr(close + 2), &value->data);
