@@ -198,8 +198,12 @@ INT_PTR SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
+bool setupCancelled = false;
+
 bool RunSetupDialog(HWND owner) {
   dialogOwner = owner;
   // 0 is Cancel; -1 (no dialog could be made) must not count as OK either.
-  return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDialogProc, 0) == 1;
+  const INT_PTR result = DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_SETUP), owner, SetupDialogProc, 0);
+  setupCancelled = result == 0;
+  return result == 1;
 }

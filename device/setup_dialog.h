@@ -15,6 +15,8 @@ constexpr int IDC_LOOP = 1006;
 // Runs the modal dialog owned by `owner` (the main window, hidden meanwhile).
 // True on OK: settings saved, selectedDriver and selectedMode set.
 bool RunSetupDialog(HWND owner);
+// The last set-up dialog was closed with Cancel (the program then ends quietly).
+extern bool setupCancelled;
 
 // Refills the resolution list with the 16-bit modes of driver `driver` and
 // selects "640 x 480 x 16 x 0hz" when it is there.

@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "app/sequencer.h"
 #include "device/render_device.h"
+#include "device/setup_dialog.h"
 #include "platform/capture/capture.h"
 #include "platform/capture/frame_clock.h"
 #include "platform/files/files.h"
@@ -127,7 +128,9 @@ int main(int argc, char** argv) {
 
   int result = DemoMain(nullptr);
   WinShutdown();
-  if (result == 1) std::fprintf(stderr, "kavret: the window or the display device could not be created\n");
+  if (result == 1 && !setupCancelled) {
+    std::fprintf(stderr, "kavret: the window or the display device could not be created\n");
+  }
   if (app.capturing) {
     std::string where;
     if (!CaptureFinish(&where, &error)) {
