@@ -27,7 +27,9 @@ struct LeakCheckPause {
   ~LeakCheckPause() { __lsan_enable(); }
 };
 #else
-struct LeakCheckPause {};
+struct LeakCheckPause {
+  LeakCheckPause() {}
+};
 #endif
 
 namespace {
