@@ -43,6 +43,36 @@ std::pair<float, float> RadiusRange(const Mesh& m, Vec3 c) {
   return {lo, hi};
 }
 
+// Where the scripts' camera puts a world point on the 640 x 480 screen: the
+// renderer's projection with the angle parameters 270 and 335 and the up
+// hint (0, 0, -1) that every scene but the swarm uses. False when behind.
+bool OnScreen(Vec3 eye, Vec3 target, Vec3 p, float margin = 0) {
+  auto unit = [](Vec3 a) { return a * (1 / std::sqrt(Dot(a, a))); };
+  const Vec3 forward = unit(target - eye);
+  const Vec3 right = unit(Cross({0, 0, -1}, forward));
+  const Vec3 up = unit(Cross(forward, right));
+  const Vec3 d = p - eye;
+  const float z = Dot(d, forward);
+  if (z <= 0) return false;
+  const float halfX = 270 * 0.01745329252f / 2, halfY = 335 * 0.01745329252f / 2;
+  const float sx = Dot(d, right) * 320 * halfX / z + 320, sy = Dot(d, up) * 240 * halfY / z + 240;
+  return sx >= -margin && sx <= 640 + margin && sy >= -margin && sy <= 480 + margin;
+}
+
+// How much of a light's colour reaches a point facing it: the renderer scales
+// a light by (distance to the point / the light's distance from the origin)
+// and fades it out between its two ranges.
+float LightShare(const LightDef& l, Vec3 p) {
+  const float d = Distance(l.position, p);
+  if (d >= l.farRange) return 0;
+  float f = 1;
+  if (d > l.range) {
+    const float t = (l.farRange * l.farRange - d * d) / (l.farRange * l.farRange - l.range * l.range);
+    f = t * t * (3 - 2 * t);
+  }
+  return d / Distance(l.position, {0, 0, 0}) * f;
+}
+
 bool IsUpperEightThree(const std::string& s) {
   const std::size_t dot = s.find('.');
   if (dot == std::string::npos || dot == 0 || dot > 8 || s.size() - dot - 1 > 3) return false;
@@ -145,6 +175,26 @@ TEST(ArtPlacement, RocketStandsAtTheEmitterAndTheDriftMeetsTheOrbit) {
   EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [](const LightDef& l) { return l.name == "rocket_lig"; }));
 }
 
+// From frame 1000 the rocket climbs by 0.1, 0.2, ... a frame: about 112000
+// units by the scene's end. The lights that climb with it fade (the renderer
+// divides by their distance from the origin), so some light must still reach
+// its side at the top of the climb as strongly as on the pad.
+TEST(ArtLighting, RocketStaysLitThroughTheClimb) {
+  const SceneFile& s = Scene("rocket");
+  for (float height : {0.0f, 20000.0f, 60000.0f, 112000.0f}) {
+    float best = 0;
+    for (const LightDef& l : s.lights) {
+      if (l.name == "rocket_lig" || &l == &s.lights.front()) continue;  // these climb with it
+      const Vec3 side{116, 29, 64 + height};
+      const Vec3 toLight = l.position - side;
+      // A side facing the light horizontally: the share times the cosine.
+      const float cosine = std::hypot(toLight.x, toLight.y) / Distance(l.position, side);
+      best = std::max(best, LightShare(l, side) * cosine);
+    }
+    EXPECT_GT(best, 0.5f) << "height " << height;
+  }
+}
+
 TEST(ArtPlacement, SphereBallsMatchTheCollisionSpheresAndRestOnTheGround) {
   const SceneFile& s = Scene("sphere");
   const struct {
@@ -167,8 +217,10 @@ TEST(ArtPlacement, SwarmHullEnclosesTheEyeAndTheSwarm) {
   const Mesh* hull = FindMesh(s, "skysphere");
   ASSERT_NE(hull, nullptr);
   const auto [lo, hi] = RadiusRange(*hull, {0, 0, 0});
-  EXPECT_GE(lo, 600 * 0.97f);
-  EXPECT_LE(hi, 900.0f);
+  // Clear of the eye's farthest point (300 x sqrt 2 from the origin), yet
+  // within reach of the swarm's lights, which fade out by 500 from near the origin.
+  EXPECT_GE(lo, 424 + 60.0f);
+  EXPECT_LE(hi, 600.0f);
   // Nothing stands in the eye's path: x = 300 sin a, y = 300 cos a, z = 300 sin a.
   for (const Mesh& m : s.meshes) {
     float nearest = 1e30f;
@@ -220,10 +272,26 @@ TEST(ArtPlacement, CrossPanRunsOverTheMonument) {
   ASSERT_NE(monument, nullptr);
   ASSERT_TRUE(s.camera);
   // Both ends of the pan lie close to the monument.
-  for (Vec3 p : {Vec3{-1478, 148, 278}, Vec3{-1064, 1215, 882}}) {
+  const Vec3 start{-1478, 148, 278}, end{-1064, 1215, 882};
+  for (Vec3 p : {start, end}) {
     float nearest = 1e30f;
     for (const MeshVertex& v : monument->vertices) nearest = std::min(nearest, Distance(v.p, p));
     EXPECT_LT(nearest, 300.0f);
+  }
+  // The cross's top and arm ends stay in view (a few pixels' grace) from the
+  // first step of the pan to the last of the scene's 681.
+  Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+  for (const MeshVertex& v : monument->vertices) {
+    lo = {std::min(lo.x, v.p.x), std::min(lo.y, v.p.y), std::min(lo.z, v.p.z)};
+    hi = {std::max(hi.x, v.p.x), std::max(hi.y, v.p.y), std::max(hi.z, v.p.z)};
+  }
+  const Vec3 axis = (lo + hi) * 0.5f;
+  for (int n : {1, 34, 340, 681}) {
+    const Vec3 target = start + (end - start) * (static_cast<float>(n) / 700);
+    EXPECT_TRUE(OnScreen(s.camera->eye, target, {axis.x, axis.y, hi.z}, 16)) << "top at step " << n;
+    for (float y : {lo.y, hi.y}) {
+      EXPECT_TRUE(OnScreen(s.camera->eye, target, {axis.x, y, 880}, 16)) << "arm end at step " << n;
+    }
   }
 }
 
@@ -244,6 +312,26 @@ TEST(ArtPlacement, DanteFloorCoversTheSparkArea) {
   EXPECT_LE(y0, -2000 - 500.0f);
   EXPECT_GE(y1, 2000 + 500.0f);
   for (const char* name : {"osphere", "skysphere"}) EXPECT_NE(FindMesh(s, name), nullptr) << name;
+}
+
+// The script glides the eye from (1554, 2245, -600) to (1700, -1700, -500)
+// and never sets the target: the file's camera chunk aims it. The ball and
+// the middle of the spark field must stay in view the whole glide.
+TEST(ArtPlacement, DanteGlideSeesTheBallAndTheSparkField) {
+  const SceneFile& s = Scene("dante");
+  ASSERT_TRUE(s.camera);
+  const Mesh* ball = FindMesh(s, "osphere");
+  ASSERT_NE(ball, nullptr);
+  const Vec3 start{1554, 2245, -600}, end{1700, -1700, -500};
+  for (int n = 0; n < 2000; n += 250) {
+    const Vec3 eye = start + (end - start) * (static_cast<float>(n) / 2000);
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(OnScreen(eye, s.camera->target, ball->pivot));
+    EXPECT_TRUE(OnScreen(eye, s.camera->target, {-650, 0, -980}));
+    // Something stands out of the floor's way: the ball fills less than half the view's height.
+    const float dist = Distance(eye, ball->pivot), radius = RadiusRange(*ball, ball->pivot).second;
+    EXPECT_LT(radius / dist * 240 * 335 * 0.01745329252f / 2, 120.0f);
+  }
 }
 
 TEST(ArtPlacement, OutroGreetingsTurnWithTheirFramesAndFaceTheFinalEye) {

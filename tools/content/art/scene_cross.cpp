@@ -13,11 +13,12 @@ struct Step {
   float halfX, halfY, top;
 };
 const Step kSteps[] = {{260, 620, 90}, {200, 560, 180}, {140, 500, 270}};
-constexpr float kShaftHalfX = 50, kShaftHalfY = 60, kShaftTop = 1500;
-constexpr float kArmLow = 820, kArmHigh = 940, kArmHalfSpan = 560;
+constexpr float kShaftHalfX = 50, kShaftHalfY = 60, kShaftTop = 1250;
+constexpr float kArmLow = 820, kArmHigh = 940, kArmHalfSpan = 520;
 
 // The eye stands still; the pan runs from (-1478, 148, 278) to (-1064, 1215, 882).
-constexpr Vec3 kEye{900, 1100, 700};
+// From here the whole cross, top to plinth, stays in view along the pan.
+constexpr Vec3 kEye{1600, 1000, 850};
 constexpr Vec3 kPanStart{-1478, 148, 278};
 
 struct Tree {

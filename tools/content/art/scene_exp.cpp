@@ -15,6 +15,8 @@ constexpr float kSlabRing = 1500, kSlabHeight = 700;
 constexpr int kSlabs = 6;
 
 // The first light's flare is hidden by the script; the two glows show theirs.
+// Three dim moonlights far off (see FarLight) reach the slabs' outer faces,
+// which the camera circling outside the ring sees, so no slab is a black cut-out.
 const LightDef kKey{"key", {400, -300, 1500}, 1.0f, 1.0f, 1.0f, 2500, 5500};
 const LightDef kGlow1{"glow1", {1800, 1400, 300}, 0.3f, 0.5f, 1.0f, 500, 2600};
 const LightDef kGlow2{"glow2", {-1700, -1500, 300}, 0.9f, 0.3f, 0.8f, 500, 2600};
@@ -56,6 +58,7 @@ SceneFile BuildExpScene() {
                    Vec3{0, 0, kSlabHeight / 2}, "slab", 200);
   }
   AddMesh(s, std::move(slabs));
-  s.lights = {kKey, kGlow1, kGlow2};
+  s.lights = {kKey, kGlow1, kGlow2, FarLight("moon1", 90, 30, 0.3f, 0.35f, 0.55f),
+              FarLight("moon2", 210, 25, 0.35f, 0.3f, 0.5f), FarLight("moon3", 330, 25, 0.3f, 0.3f, 0.5f)};
   return s;
 }

@@ -29,10 +29,18 @@ constexpr Vec3 kOrbitStart{-20.07f, 1399.95f, 697.38f};
 constexpr Vec3 kEye{kOrbitStart.x - 2 * 650, kOrbitStart.y + 650, kOrbitStart.z};
 constexpr Vec3 kTarget{kNozzle.x, kNozzle.y, kNozzle.z + 100};
 
-// The first light is the one the script circles over the pad.
+// The first light is the one the script circles over the pad; it climbs with
+// the rocket, as does "rocket_lig". The renderer divides every light by its
+// distance from the origin, so those two fade as the rocket climbs (some
+// hundred thousand units by the end). Two distant suns keep the rocket lit:
+// a light that far off reaches the whole climb at nearly the same strength.
+// They are so far away that their flares are smaller than a pixel.
 const LightDef kSun{"sun", {0, 500, 1000}, 1.0f, 0.95f, 0.85f, 2500, 6000};
 const LightDef kRocketLight{"rocket_lig", kNozzle, 1.0f, 0.6f, 0.25f, 120, 900};
 const LightDef kFill{"fill", {-2200, 2600, 1400}, 0.45f, 0.5f, 0.7f, 2000, 6500};
+constexpr float kFarReach = 600000;
+const LightDef kFarSun{"farsun", {250000, -100000, 150000}, 0.9f, 0.85f, 0.7f, kFarReach, kFarReach};
+const LightDef kFarSky{"farsky", {-150000, 200000, 80000}, 0.35f, 0.45f, 0.65f, kFarReach, kFarReach};
 
 Mesh Rocket() {
   Mesh m;
@@ -131,7 +139,7 @@ SceneFile BuildRocketScene() {
   AddTank(tanks, kTank2, 70, 180);
   AddMesh(s, std::move(tanks));
   AddMesh(s, SkySphere(kEye, kSkyRadius, "sky"));
-  s.lights = {kSun, kRocketLight, kFill};
+  s.lights = {kSun, kRocketLight, kFill, kFarSun, kFarSky};
   s.camera = CameraDef{"Camera01", kEye, kTarget, 35};
   return s;
 }

@@ -24,16 +24,19 @@ constexpr int kColumns = 8;
 
 constexpr float kGroundHalf = 4500, kGroundCell = 375;
 constexpr float kSkyRadius = 3000;
+// The circling eye looks a little down and sees at most about 11 degrees of
+// sky: spread the dusk picture so that its stars and clouds show, not only
+// its red horizon.
+constexpr float kSkyHorizonPower = 0.45f;
 
 // The script replaces the eye every frame; the file gives the point looked at.
 constexpr Vec3 kEye{-179, 2300, 400};
 constexpr Vec3 kTarget{-250, 250, 120};
 
-// The first light circles the court and pulses from black to white; the other
-// two keep the court lit when it is dark.
+// The first light circles the court and pulses from black to white; the key
+// and two dimmer fills stand far off around the court (see FarLight), so the
+// columns' outer faces, which the circling camera sees, are never black.
 const LightDef kLamp{"lamp", {-300, 1000, 400}, 1.0f, 1.0f, 1.0f, 1200, 3500};
-const LightDef kKey{"key", {600, -900, 1400}, 1.0f, 0.9f, 0.75f, 2500, 6000};
-const LightDef kRim{"rim", {-1800, 1600, 900}, 0.5f, 0.6f, 0.9f, 1500, 5000};
 
 Mesh Columns() {
   Mesh m;
@@ -66,8 +69,9 @@ SceneFile BuildSphereScene() {
     AddMesh(s, std::move(m));
   }
   AddMesh(s, Columns());
-  AddMesh(s, SkySphere(kEye, kSkyRadius, "sky"));
-  s.lights = {kLamp, kKey, kRim};
+  AddMesh(s, SkySphere(kEye, kSkyRadius, "sky", kSkyHorizonPower));
+  s.lights = {kLamp, FarLight("key", -55, 35, 0.8f, 0.75f, 0.65f), FarLight("fill", 75, 20, 0.3f, 0.32f, 0.45f),
+              FarLight("dusk", 185, 12, 0.5f, 0.28f, 0.25f)};
   s.camera = CameraDef{"Camera01", kEye, kTarget, 35};
   return s;
 }

@@ -7,8 +7,9 @@
 namespace {
 
 // The hull ("skysphere"): the eye circles at up to about 424 units from the
-// origin, the swarm reaches about 500, the lights fade out by 500.
-constexpr float kHullRadius = 620;
+// origin; the swarm's lights, mostly within 300 of the origin, fade out by
+// 500, so a hull just clear of the eye's path is the most they can reach.
+constexpr float kHullRadius = 540;
 // The pillar stands on the hull's floor and holds up its roof.
 constexpr float kPillarRadius = 45, kPillarEnd = 600;
 constexpr float kCrystalRadius = 120, kCrystalHeight = 180;
@@ -19,6 +20,12 @@ constexpr float kOrbRadius = 28;
 const LightDef kLights[] = {{"light1", {120, 0, 40}, 0.35f, 0.55f, 1.0f, 80, 500},
                             {"light2", {0, 120, -40}, 1.0f, 0.85f, 0.6f, 80, 500},
                             {"light3", {-120, 0, 0}, 0.8f, 0.3f, 1.0f, 80, 500}};
+// A faint glow inside the pillar keeps the hull and the rings' inner faces
+// from going black between the swarm's passes. The renderer multiplies a
+// light by (distance to the lit point / the light's distance from the
+// origin): only 60 from the origin, this light is about ten times as strong on the
+// hull as its colour says, and its flare (hidden in the crystal) stays dark.
+const LightDef kCore{"core", {0, 0, 60}, 0.035f, 0.045f, 0.065f, 700, 800};
 
 void AddRing(Mesh& m, float z) {
   // A closed section traced counter-clockwise in (radius, height): outward normals.
@@ -66,5 +73,6 @@ SceneFile BuildSwarmScene() {
   AddSphere(hull, {}, kHullRadius, 32, 16, "hull", 4, 2);
   AddMesh(s, std::move(hull));
   s.lights.assign(std::begin(kLights), std::end(kLights));
+  s.lights.push_back(kCore);
   return s;
 }

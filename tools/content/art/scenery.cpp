@@ -14,13 +14,19 @@ MaterialDef Material(const std::string& name, const std::string& map) {
   return m;
 }
 
-Mesh SkySphere(Vec3 centre, float radius, const std::string& material) {
+Mesh SkySphere(Vec3 centre, float radius, const std::string& material, float horizonPower) {
   Mesh sky;
   sky.name = "skysphere";
   sky.pivot = centre;
   // 32 x 16 keeps a cell under about 600 units at radius 3000, so no face
   // near the edge of the view reaches far enough out to be dropped.
   AddSphere(sky, centre, radius, 32, 16, material, 2, 1);
+  if (horizonPower > 0) {
+    for (MeshVertex& v : sky.vertices) {
+      const float s = std::clamp((v.p.z - centre.z) / radius, -1.0f, 1.0f);
+      v.v = 0.5f - 0.5f * std::copysign(std::pow(std::fabs(s), horizonPower), s);
+    }
+  }
   return sky;
 }
 
@@ -33,6 +39,21 @@ Mesh Ground(const std::string& name, float cx, float cy, float z, float halfSize
   AddGrid(g, cx - halfSize, cy - halfSize, cx + halfSize, cy + halfSize, n, n,
           [&](float x, float y) { return z + (height ? height(x, y) : 0.0f); }, material, texel);
   return g;
+}
+
+LightDef FarLight(const std::string& name, float azimuth, float elevation, float red, float green, float blue) {
+  constexpr float kDegree = 3.14159265f / 180;
+  const float a = azimuth * kDegree, e = elevation * kDegree;
+  LightDef l;
+  l.name = name;
+  l.position = Vec3{std::cos(a) * std::cos(e), std::sin(a) * std::cos(e), std::sin(e)} * kFarLight;
+  l.red = red;
+  l.green = green;
+  l.blue = blue;
+  // Full strength over the whole set: nothing is ever in its fall-off.
+  l.range = 2 * kFarLight;
+  l.farRange = 2 * kFarLight;
+  return l;
 }
 
 Mesh& AddMesh(SceneFile& scene, Mesh mesh) {
