@@ -125,6 +125,9 @@ SceneFile BuildEgyptScene() {
   AddMesh(s, Colonnade());
   AddMesh(s, Sign());
   AddMesh(s, SkySphere({0, -2000, 900}, kSkyRadius, "sky"));
-  s.lights = {kSun, kFill, kTorch};
+  // Sand throws the sun back: two far, dim fills (see FarLight) light the
+  // faces the swinging eye sees from the north and west, away from the sun.
+  s.lights = {kSun, kFill, kTorch, FarLight("bounce1", 95, 20, 0.45f, 0.38f, 0.3f),
+              FarLight("bounce2", 200, 25, 0.35f, 0.32f, 0.3f)};
   return s;
 }

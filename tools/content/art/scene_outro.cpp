@@ -86,7 +86,9 @@ SceneFile BuildOutroScene() {
   AddLathe(tower, kTowerBase + Vec3{0, 0, kTowerTop - 40}, {{95, 40}, {80, 40}, {0, 25}}, 16, "letters", 1, 100);
   AddMesh(s, std::move(tower));
   AddMesh(s, SkySphere(kEye, kSkyRadius, "sky"));
-  s.lights = {kSun, kFill};
+  // A far, dim sky light (see FarLight) from behind the greetings keeps
+  // their frames' backs and edges from going black while they turn.
+  s.lights = {kSun, kFill, FarLight("skylight", 60, 35, 0.35f, 0.38f, 0.5f)};
   s.camera = CameraDef{"Camera01", kEye, kTarget, 35};
   return s;
 }
