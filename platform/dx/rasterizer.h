@@ -91,6 +91,8 @@ inline std::int32_t ColorFixed(double c) { return ToFixed(std::clamp(c, 0.0, 255
 // The nearest mip level for a point: the level whose texel size is closest to
 // the footprint of a pixel (log2 of its longest side, rounded), 0 when magnified.
 int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, double y);
+// The same from the perspective values at the point, q = 1/w > 0 and u, v.
+int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double q, double u, double v);
 
 // One mip level as the sampler wants it.
 struct TextureLevel {

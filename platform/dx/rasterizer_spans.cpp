@@ -1,10 +1,12 @@
-// The fast path: each row's covered span found exactly from the edge functions,
+// The fast path: each row's covered span walked exactly from the edge functions,
 // then a loop specialised for the state (textured, z test, z write, additive,
 // dither) that steps depth and colour in fixed point and divides for perspective
-// once per 16 pixels, stepping texture coordinates linearly in between. The
-// colour work runs on SSE2 lanes (blue, green, red, unused) with the same
-// arithmetic, truncation for truncation, as the scalar helpers the reference
-// path uses, so both give the same pixel for the same inputs.
+// once per 16 pixels, stepping texture coordinates linearly in between. Pixels
+// go two at a time through SSE2 registers of 16-bit lanes (blue, green, red,
+// unused for each), with the same arithmetic, truncation for truncation, as the
+// scalar helpers the reference path uses, so both give the same pixel for the
+// same inputs. The per-row and per-segment set-up works in double lanes with
+// exact conversions, so it gives the very values the scalar formulas give.
 #include <emmintrin.h>
 
 #include <array>
@@ -23,155 +25,275 @@ std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
   return q;
 }
 
-// The covered columns [*left, *right) of row y.
-bool RowSpan(const TriangleSetup& t, int y, int* left, int* right) {
-  std::int64_t lo = t.minX, hi = t.maxX - 1;
-  for (int i = 0; i < 3; ++i) {
-    const std::int64_t k = t.eb[i] * y + t.ec[i];
-    const std::int64_t a = t.ea[i];
-    if (a > 0) lo = std::max(lo, -FloorDiv(k, a));            // x >= ceil(-k / a)
-    else if (a < 0) hi = std::min(hi, FloorDiv(k, -a));       // x <= floor(k / -a)
-    else if (k < 0) return false;
+// One edge's bound on the columns of a row, stepped from row to row without
+// dividing: floor(k / d) as a quotient and a remainder, k = eb y + ec.
+struct EdgeWalk {
+  std::int64_t q, r, d;  // floor(k / d), k - q d in [0, d), d = |ea| (1 when ea = 0)
+  std::int64_t dq, dr;   // eb = dq d + dr, dr in [0, d)
+  int kind;              // ea > 0: columns x >= -q; ea < 0: x <= q; ea = 0: all or none (q >= 0)
+
+  void Start(std::int64_t ea, std::int64_t eb, std::int64_t ec, int y) {
+    kind = ea > 0 ? 1 : ea < 0 ? -1 : 0;
+    d = ea > 0 ? ea : ea < 0 ? -ea : 1;
+    const std::int64_t k = eb * y + ec;
+    q = FloorDiv(k, d);
+    r = k - q * d;
+    dq = FloorDiv(eb, d);
+    dr = eb - dq * d;
   }
-  if (lo > hi) return false;
-  *left = static_cast<int>(lo);
-  *right = static_cast<int>(hi + 1);
-  return true;
-}
-
-// A value at both ends of a span and its per-pixel step, in fixed point.
-struct Stepper {
-  std::int32_t value, step;
+  void NextRow() {
+    q += dq;
+    r += dr;
+    if (r >= d) {
+      r -= d;
+      ++q;
+    }
+  }
 };
-template <typename Fixed>
-Stepper SpanStepper(const RasterPlane& p, int left, int right, int y, Fixed fixed) {
-  const std::int32_t v0 = fixed(p.At(left, y));
-  if (right - left <= 1) return {v0, 0};
-  const std::int32_t v1 = fixed(p.At(right - 1, y));
-  return {v0, static_cast<std::int32_t>((static_cast<std::int64_t>(v1) - v0) / (right - left - 1))};
+
+// Two planes side by side, evaluated as RasterPlane::At does (a x + b y + c)
+// and converted as DepthFixed / ColorFixed do: clamped, scaled, rounded.
+struct PlanePair {
+  __m128d a, b, c, lo, hi, scale;
+};
+
+PlanePair PairOf(const RasterPlane& p0, const RasterPlane& p1, double hi0, double scale0, double hi1, double scale1) {
+  return PlanePair{_mm_setr_pd(p0.a, p1.a), _mm_setr_pd(p0.b, p1.b), _mm_setr_pd(p0.c, p1.c), _mm_setzero_pd(),
+                   _mm_setr_pd(hi0, hi1),   _mm_setr_pd(scale0, scale1)};
 }
 
-// Bilinear sample as four 32-bit lanes: the two horizontal pairs weighted with
-// pmaddwd, then the two rows, each step truncated like SampleBilinear.
-[[gnu::always_inline]] inline __m128i SampleLanes(const TextureLevel& l, std::int32_t su, std::int32_t sv) {
-  const std::int32_t iu = su >> 16, iv = sv >> 16;
-  const std::uint32_t fu = (static_cast<std::uint32_t>(su) >> 8) & 0xFF;
-  const std::uint32_t fv = (static_cast<std::uint32_t>(sv) >> 8) & 0xFF;
-  const std::int32_t x0 = iu & l.maskU;
-  const std::uint32_t* row0 = l.texels + (iv & l.maskV) * l.stride + x0;
-  const std::uint32_t* row1 = l.texels + ((iv + 1) & l.maskV) * l.stride + x0;
+// Both values at (x, y) in fixed point, in the low two 32-bit lanes. After the
+// clamp they are non-negative and below 2^31, so truncating v + 0.5 rounds as
+// ToFixed does.
+[[gnu::always_inline]] inline __m128i FixedAt(const PlanePair& p, double x, double y) {
+  __m128d v = _mm_add_pd(_mm_add_pd(_mm_mul_pd(p.a, _mm_set1_pd(x)), _mm_mul_pd(p.b, _mm_set1_pd(y))), p.c);
+  v = _mm_min_pd(_mm_max_pd(v, p.lo), p.hi);
+  return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(v, p.scale), _mm_set1_pd(0.5)));
+}
+
+// Per-pixel steps from the values at both ends of a span of `count` pixels,
+// truncated toward zero as an integer division would (the difference is exact
+// in a double, and so is the truncated quotient).
+[[gnu::always_inline]] inline __m128i StepOver(__m128i first, __m128i last, int count) {
+  const __m128d diff = _mm_sub_pd(_mm_cvtepi32_pd(last), _mm_cvtepi32_pd(first));
+  return _mm_cvttpd_epi32(_mm_div_pd(diff, _mm_set1_pd(count)));
+}
+
+// TexelFixed for a (u, v) pair: (coord - tile) * size * 65536, saturated and
+// rounded as ToFixed does, minus half a texel. `scale` is size * 65536, a
+// power of two, so the product is the same exact one.
+[[gnu::always_inline]] inline __m128i TexelPairFixed(__m128d coord, __m128d tile, __m128d scale) {
+  __m128d v = _mm_mul_pd(_mm_sub_pd(coord, tile), scale);
+  // max first: a NaN becomes the lower bound, as in ToFixed.
+  v = _mm_min_pd(_mm_max_pd(v, _mm_set1_pd(-2147483000.0)), _mm_set1_pd(2147483000.0));
+  v = _mm_add_pd(v, _mm_set1_pd(0.5));
+  // floor: truncate, then one less where truncation went up (negative fractions).
+  const __m128i t = _mm_cvttpd_epi32(v);
+  const __m128i up = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(_mm_cvtepi32_pd(t), v)), _MM_SHUFFLE(3, 3, 2, 0));
+  return _mm_sub_epi32(_mm_add_epi32(t, up), _mm_set1_epi32(0x8000));
+}
+
+// One mip level as the pair sampler wants it, in 16-bit lanes for two pixels.
+struct PairLevel {
+  const std::uint32_t* texels;
+  __m128i mask;    // (maskU, maskV) four times
+  __m128i stride;  // (1, texels per row) four times
+};
+
+PairLevel PairLevelOf(const RasterTexture& tex, int level) {
+  const TextureLevel l = LevelOf(tex, level);
+  return PairLevel{l.texels, _mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16)),
+                   _mm_set1_epi32(static_cast<int>(1 | l.stride << 16))};
+}
+
+// Bilinear samples of two pixels, s = (su0, sv0, su1, sv1) in 16.16 as for
+// SampleBilinear; returns (b, g, r, 0) of pixel 0 then of pixel 1 in 16-bit
+// lanes. All products stay below 256 * 256, so 16-bit lanes hold them exactly.
+[[gnu::always_inline]] inline __m128i SamplePair(const PairLevel& l, __m128i s) {
+  // Whole texel coordinates (the high halves), as (u, v, u, v + 1) per pixel,
+  // wrapped, then offsets of the top and bottom pairs: u + v * stride.
+  __m128i whole = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 1, 3, 1)), _MM_SHUFFLE(3, 1, 3, 1));
+  whole = _mm_and_si128(_mm_add_epi16(whole, _mm_setr_epi16(0, 0, 0, 1, 0, 0, 0, 1)), l.mask);
+  const __m128i offsets = _mm_madd_epi16(whole, l.stride);
+  const auto o0 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(offsets));
+  const auto o1 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(offsets, offsets)));
   const __m128i zero = _mm_setzero_si128();
-  __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0));
-  __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1));
-  // Channel by channel, left texel next to right texel.
-  p0 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p0, _mm_srli_si128(p0, 4)), zero);
-  p1 = _mm_unpacklo_epi8(_mm_unpacklo_epi8(p1, _mm_srli_si128(p1, 4)), zero);
-  const __m128i wu = _mm_set1_epi32(static_cast<int>((256 - fu) | fu << 16));
-  const __m128i top = _mm_srli_epi32(_mm_madd_epi16(p0, wu), 8);
-  const __m128i bottom = _mm_srli_epi32(_mm_madd_epi16(p1, wu), 8);
-  __m128i rows = _mm_packs_epi32(top, bottom);
-  rows = _mm_unpacklo_epi16(rows, _mm_srli_si128(rows, 8));
-  const __m128i wv = _mm_set1_epi32(static_cast<int>((256 - fv) | fv << 16));
-  return _mm_srli_epi32(_mm_madd_epi16(rows, wv), 8);
+  auto pair = [&](std::uint64_t offset) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(l.texels + offset)), zero);
+  };
+  const __m128i top0 = pair(o0 & 0xFFFFFFFF), bottom0 = pair(o0 >> 32);
+  const __m128i top1 = pair(o1 & 0xFFFFFFFF), bottom1 = pair(o1 >> 32);
+  // Fractions: bits 8..15 of each coordinate, spread over the lanes they weigh.
+  const __m128i frac = _mm_srli_epi16(s, 8);
+  const __m128i fu = _mm_shufflehi_epi16(_mm_shufflelo_epi16(frac, 0), 0);
+  const __m128i fv =
+      _mm_shufflehi_epi16(_mm_shufflelo_epi16(frac, _MM_SHUFFLE(2, 2, 2, 2)), _MM_SHUFFLE(2, 2, 2, 2));
+  const __m128i k256 = _mm_set1_epi16(256);
+  const __m128i iu = _mm_sub_epi16(k256, fu);
+  const __m128i w0 = _mm_unpacklo_epi64(iu, fu), w1 = _mm_unpackhi_epi64(iu, fu);
+  // Left texel times (256 - fu) and right texel times fu, added and truncated.
+  const __m128i t0 = _mm_mullo_epi16(top0, w0), t1 = _mm_mullo_epi16(top1, w1);
+  const __m128i b0 = _mm_mullo_epi16(bottom0, w0), b1 = _mm_mullo_epi16(bottom1, w1);
+  const __m128i top = _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(t0, t1), _mm_unpackhi_epi64(t0, t1)), 8);
+  const __m128i bottom = _mm_srli_epi16(_mm_add_epi16(_mm_unpacklo_epi64(b0, b1), _mm_unpackhi_epi64(b0, b1)), 8);
+  // Then the rows, the same way.
+  return _mm_srli_epi16(
+      _mm_add_epi16(_mm_mullo_epi16(top, _mm_sub_epi16(k256, fv)), _mm_mullo_epi16(bottom, fv)), 8);
 }
 
-// Dither thresholds as lane offsets: half for the 5-bit channels, a quarter for green.
-struct DitherLanes {
+// Dither thresholds of two neighbouring pixels as lane offsets: half for the
+// 5-bit channels, a quarter for green; [row][column of the first pixel].
+struct DitherPairs {
   __m128i bias[4][4];
-  DitherLanes() {
+  DitherPairs() {
     for (int y = 0; y < 4; ++y)
       for (int x = 0; x < 4; ++x) {
-        const short t5 = static_cast<short>(kDither[y][x] >> 1), t6 = static_cast<short>(kDither[y][x] >> 2);
-        bias[y][x] = _mm_setr_epi16(t5, t6, t5, 0, t5, t6, t5, 0);
+        const int t0 = kDither[y][x], t1 = kDither[y][(x + 1) & 3];
+        bias[y][x] = _mm_setr_epi16(static_cast<short>(t0 >> 1), static_cast<short>(t0 >> 2),
+                                    static_cast<short>(t0 >> 1), 0, static_cast<short>(t1 >> 1),
+                                    static_cast<short>(t1 >> 2), static_cast<short>(t1 >> 1), 0);
       }
   }
 };
-const DitherLanes ditherLanes;
+const DitherPairs ditherPairs;
 
-// 16-bit lanes (blue, green, red) of 0..255 plus the threshold to 5-6-5, as Pack565.
-[[gnu::always_inline]] inline std::uint16_t PackLanes(__m128i c, __m128i bias) {
+// The destination pixels of a pair as (b, g, r, 0) 8-bit values, without
+// filling the low bits, as AddDestination reads them.
+[[gnu::always_inline]] inline __m128i DestinationPair(std::uint32_t d0, std::uint32_t d1) {
+  __m128i d = _mm_cvtsi32_si128(static_cast<int>(d0 | d1 << 16));
+  d = _mm_shuffle_epi32(_mm_unpacklo_epi16(d, d), _MM_SHUFFLE(1, 1, 0, 0));
+  d = _mm_and_si128(d, _mm_setr_epi16(0x1F, 0x7E0, static_cast<short>(0xF800), 0, 0x1F, 0x7E0,
+                                      static_cast<short>(0xF800), 0));
+  // Blue moves up by 3 (a low product), green down by 3 and red down by 8 (high products).
+  return _mm_or_si128(_mm_mullo_epi16(d, _mm_setr_epi16(8, 0, 0, 0, 8, 0, 0, 0)),
+                      _mm_mulhi_epu16(d, _mm_setr_epi16(0, 1 << 13, 1 << 8, 0, 0, 1 << 13, 1 << 8, 0)));
+}
+
+// Two pixels of 0..255 lanes plus thresholds to 5-6-5, as Pack565: pixel 0 in
+// 32-bit lane 0, pixel 1 in lane 2.
+[[gnu::always_inline]] inline __m128i PackPair(__m128i c, __m128i bias) {
   c = _mm_min_epi16(_mm_add_epi16(c, bias), _mm_set1_epi16(255));
   // >> 3, >> 2, >> 3 as high halves of products, then placed with pmaddwd.
   c = _mm_mulhi_epu16(c, _mm_setr_epi16(8192, 16384, 8192, 0, 8192, 16384, 8192, 0));
   c = _mm_madd_epi16(c, _mm_setr_epi16(1, 32, 2048, 0, 1, 32, 2048, 0));
-  return static_cast<std::uint16_t>(_mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_srli_si128(c, 4)));
+  return _mm_add_epi32(c, _mm_srli_si128(c, 4));
 }
 
 template <bool Textured, bool ZTest, bool ZWrite, bool Additive, bool Dither>
 void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const RasterState& state) {
+  constexpr bool kDepth = ZTest || ZWrite;
   const RasterTexture* tex = state.texture;
+  // Blue and green, red and depth, side by side.
+  const PlanePair bg = PairOf(t.b, t.g, 255.0, 65536.0, 255.0, 65536.0);
+  const PlanePair rz = PairOf(t.r, t.z, 255.0, 65536.0, 1.0, kDepthScale);
+  const __m128i colourMask = _mm_setr_epi32(-1, -1, -1, 0);
+  const __m128i one = _mm_set1_epi16(1);
+
+  EdgeWalk edges[3];
+  for (int i = 0; i < 3; ++i) edges[i].Start(t.ea[i], t.eb[i], t.ec[i], t.minY);
+
   for (int y = t.minY; y < t.maxY; ++y) {
-    int left, right;
-    if (!RowSpan(t, y, &left, &right)) continue;
+    // The covered columns [left, right) of this row.
+    std::int64_t lo = t.minX, hi = t.maxX - 1;
+    bool empty = false;
+    for (EdgeWalk& e : edges) {
+      if (e.kind > 0) lo = std::max(lo, -e.q);
+      else if (e.kind < 0) hi = std::min(hi, e.q);
+      else empty |= e.q < 0;
+      e.NextRow();
+    }
+    if (empty || lo > hi) continue;
+    const int left = static_cast<int>(lo), right = static_cast<int>(hi + 1);
+
     std::uint16_t* crow = target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch;
     std::uint16_t* zrow = nullptr;
-    if constexpr (ZTest || ZWrite) zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
-    const __m128i* ditherRow = ditherLanes.bias[y & 3];
-    const __m128i one = _mm_setr_epi32(1, 1, 1, 0);
+    if constexpr (kDepth) zrow = target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch;
+    const __m128i* ditherRow = ditherPairs.bias[y & 3];
 
-    Stepper z{0, 0};
-    if constexpr (ZTest || ZWrite) z = SpanStepper(t.z, left, right, y, DepthFixed);
-    Stepper r = SpanStepper(t.r, left, right, y, ColorFixed);
-    Stepper g = SpanStepper(t.g, left, right, y, ColorFixed);
-    Stepper b = SpanStepper(t.b, left, right, y, ColorFixed);
-    __m128i colour = _mm_setr_epi32(b.value, g.value, r.value, 0);
-    const __m128i colourStep = _mm_setr_epi32(b.step, g.step, r.step, 0);
+    // Colour and depth at the span's ends, and their per-pixel steps.
+    const __m128i bg0 = FixedAt(bg, left, y), rz0 = FixedAt(rz, left, y);
+    __m128i bgStep = _mm_setzero_si128(), rzStep = _mm_setzero_si128();
+    if (right - left > 1) {
+      bgStep = StepOver(bg0, FixedAt(bg, right - 1, y), right - left - 1);
+      rzStep = StepOver(rz0, FixedAt(rz, right - 1, y), right - left - 1);
+    }
+    const __m128i colourStep = _mm_and_si128(_mm_unpacklo_epi64(bgStep, rzStep), colourMask);
+    const __m128i colourStep2 = _mm_add_epi32(colourStep, colourStep);
+    // Pixel x and pixel x + 1.
+    __m128i colour0 = _mm_and_si128(_mm_unpacklo_epi64(bg0, rz0), colourMask);
+    __m128i colour1 = _mm_add_epi32(colour0, colourStep);
+    // Unsigned, so that stepping past the span's end cannot overflow.
+    std::uint32_t z = 0, zStep = 0;
+    if constexpr (kDepth) {
+      z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(rz0, 4)));
+      zStep = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(rzStep, 4)));
+    }
 
-    // Perspective-correct coordinates at the start of the first segment.
-    double q0 = 0, u0 = 0, v0 = 0;
+    // Perspective-correct coordinates at the start of the first segment; qAt is
+    // q there before it is kept away from zero.
+    double qAt = 0, u0 = 0, v0 = 0;
     if constexpr (Textured) {
-      q0 = std::max(t.q.At(left, y), 1e-30);
+      qAt = t.q.At(left, y);
+      const double q0 = std::max(qAt, 1e-30);
       u0 = t.uq.At(left, y) / q0;
       v0 = t.vq.At(left, y) / q0;
     }
 
     for (int x = left; x < right;) {
       const int n = std::min(kSegment, right - x);
-      std::int32_t su = 0, sv = 0, dsu = 0, dsv = 0;
-      TextureLevel sampler{};
+      __m128i s = _mm_setzero_si128(), sStep2 = _mm_setzero_si128();
+      PairLevel sampler{};
       if constexpr (Textured) {
-        const int level = MipLevelAt(t, *tex, x, y);
-        sampler = LevelOf(*tex, level);
+        // The level from the values already at hand, unless q was tiny there.
+        const int level = qAt > 1e-30 ? MipLevelFor(t, *tex, qAt, u0, v0) : MipLevelAt(t, *tex, x, y);
+        sampler = PairLevelOf(*tex, level);
         const int end = x + n;
         // Just past the span q may cross zero on a nearly edge-on triangle.
-        const double q1 = std::max(t.q.At(end, y), 1e-30);
-        const double u1 = t.uq.At(end, y) / q1, v1 = t.vq.At(end, y) / q1;
+        qAt = t.q.At(end, y);
+        const __m128d uv1 =
+            _mm_div_pd(_mm_setr_pd(t.uq.At(end, y), t.vq.At(end, y)), _mm_set1_pd(std::max(qAt, 1e-30)));
         // Both ends of the segment are wrapped by the same whole number of tiles.
-        const double tileU = std::floor(u0), tileV = std::floor(v0);
-        const int wl = tex->widthLog2[level], hl = tex->heightLog2[level];
-        su = TexelFixed(u0, tileU, wl);
-        sv = TexelFixed(v0, tileV, hl);
-        dsu = static_cast<std::int32_t>((static_cast<std::int64_t>(TexelFixed(u1, tileU, wl)) - su) / n);
-        dsv = static_cast<std::int32_t>((static_cast<std::int64_t>(TexelFixed(v1, tileV, hl)) - sv) / n);
-        u0 = u1;
-        v0 = v1;
+        const __m128d tile = _mm_setr_pd(std::floor(u0), std::floor(v0));
+        const __m128d scale = _mm_setr_pd(static_cast<double>(1LL << (tex->widthLog2[level] + 16)),
+                                          static_cast<double>(1LL << (tex->heightLog2[level] + 16)));
+        const __m128i start = TexelPairFixed(_mm_setr_pd(u0, v0), tile, scale);
+        const __m128i step = StepOver(start, TexelPairFixed(uv1, tile, scale), n);
+        s = _mm_unpacklo_epi64(start, _mm_add_epi32(start, step));
+        sStep2 = _mm_unpacklo_epi64(_mm_add_epi32(step, step), _mm_add_epi32(step, step));
+        u0 = _mm_cvtsd_f64(uv1);
+        v0 = _mm_cvtsd_f64(_mm_unpackhi_pd(uv1, uv1));
       }
-      for (int i = 0; i < n; ++i, ++x) {
-        const auto z16 = static_cast<std::uint16_t>(z.value >> 15);
-        bool pass = true;
-        if constexpr (ZTest) pass = z16 < zrow[x];
-        if (pass) {
-          __m128i c = _mm_srli_epi32(colour, 16);
-          if constexpr (Textured) {
-            // MODULATE: (texel * (colour + 1)) >> 8 per lane.
-            c = _mm_srli_epi32(_mm_madd_epi16(SampleLanes(sampler, su, sv), _mm_add_epi32(c, one)), 8);
-          }
-          c = _mm_packs_epi32(c, c);
+      for (int i = 0; i < n; i += 2, x += 2) {
+        const bool two = i + 1 < n;
+        const auto z0 = static_cast<std::uint16_t>(z >> 15);
+        const auto z1 = static_cast<std::uint16_t>((z + zStep) >> 15);
+        bool pass0 = true, pass1 = two;
+        if constexpr (ZTest) {
+          pass0 = z0 < zrow[x];
+          pass1 = two && z1 < zrow[x + 1];
+        }
+        if (pass0 || pass1) {
+          __m128i c = _mm_packs_epi32(_mm_srli_epi32(colour0, 16), _mm_srli_epi32(colour1, 16));
+          // MODULATE: (texel * (colour + 1)) >> 8 per lane.
+          if constexpr (Textured) c = _mm_srli_epi16(_mm_mullo_epi16(SamplePair(sampler, s), _mm_add_epi16(c, one)), 8);
           if constexpr (Additive) {
-            const std::uint32_t d = crow[x];
-            const __m128i dst = _mm_setr_epi16(static_cast<short>((d & 31) << 3), static_cast<short>((d >> 5 & 63) << 2),
-                                               static_cast<short>((d >> 11) << 3), 0, 0, 0, 0, 0);
+            const __m128i dst = DestinationPair(crow[x], two ? crow[x + 1] : 0);
             c = _mm_min_epi16(_mm_add_epi16(c, dst), _mm_set1_epi16(255));
           }
-          crow[x] = PackLanes(c, Dither ? ditherRow[x & 3] : _mm_setzero_si128());
-          if constexpr (ZWrite) zrow[x] = z16;
+          const __m128i packed = PackPair(c, Dither ? ditherRow[x & 3] : _mm_setzero_si128());
+          if (pass0) {
+            crow[x] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed));
+            if constexpr (ZWrite) zrow[x] = z0;
+          }
+          if (pass1) {
+            crow[x + 1] = static_cast<std::uint16_t>(_mm_extract_epi16(packed, 4));
+            if constexpr (ZWrite) zrow[x + 1] = z1;
+          }
         }
-        if constexpr (ZTest || ZWrite) z.value += z.step;
-        colour = _mm_add_epi32(colour, colourStep);
-        if constexpr (Textured) {
-          su += dsu;
-          sv += dsv;
-        }
+        if constexpr (kDepth) z += 2 * zStep;
+        colour0 = _mm_add_epi32(colour0, colourStep2);
+        colour1 = _mm_add_epi32(colour1, colourStep2);
+        if constexpr (Textured) s = _mm_add_epi32(s, sStep2);
       }
     }
   }
