@@ -5,7 +5,10 @@
 // them with.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -92,7 +95,28 @@ inline std::int32_t ColorFixed(double c) { return ToFixed(std::clamp(c, 0.0, 255
 // the footprint of a pixel (log2 of its longest side, rounded), 0 when magnified.
 int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, double y);
 // The same from the perspective values at the point, q = 1/w > 0 and u, v.
-int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double q, double u, double v);
+inline int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double q, double u, double v) {
+  if (tex.levels <= 1) return 0;
+  // Derivatives of u = uq / q across the screen, in texels of level 0; u and v
+  // side by side in SSE2 lanes, each lane rounding as the scalar expression
+  // (uq.a - u q.a) / q * width would.
+  const __m128d uv = _mm_setr_pd(u, v), qq = _mm_set1_pd(q);
+  const __m128d size = _mm_setr_pd(static_cast<double>(1 << tex.widthLog2[0]), static_cast<double>(1 << tex.heightLog2[0]));
+  const __m128d dx = _mm_mul_pd(
+      _mm_div_pd(_mm_sub_pd(_mm_setr_pd(t.uq.a, t.vq.a), _mm_mul_pd(uv, _mm_set1_pd(t.q.a))), qq), size);
+  const __m128d dy = _mm_mul_pd(
+      _mm_div_pd(_mm_sub_pd(_mm_setr_pd(t.uq.b, t.vq.b), _mm_mul_pd(uv, _mm_set1_pd(t.q.b))), qq), size);
+  const __m128d sx = _mm_mul_pd(dx, dx), sy = _mm_mul_pd(dy, dy);
+  // du^2 + dv^2 along x and along y, and the larger of the two (x's when either is NaN).
+  const __m128d rx = _mm_add_sd(sx, _mm_unpackhi_pd(sx, sx)), ry = _mm_add_sd(sy, _mm_unpackhi_pd(sy, sy));
+  const double rho2 = _mm_cvtsd_f64(_mm_max_sd(ry, rx));
+  if (!(rho2 >= 2.0)) return 0;  // magnified, or less than half a level shrunk
+  // log2(rho) rounded: levels change at rho = 2^(l - 1/2), i.e. rho2 = 2^(2l - 1).
+  // rho2 >= 2 is normal or infinite, so its exponent field is ilogb's answer.
+  const int e = static_cast<int>(std::bit_cast<std::uint64_t>(rho2) >> 52 & 0x7FF) - 1023;
+  return std::min(tex.levels - 1, (e + 1) >> 1);
+}
+
 
 // One mip level as the sampler wants it.
 struct TextureLevel {

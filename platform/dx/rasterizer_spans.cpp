@@ -100,7 +100,7 @@ struct PairLevel {
   __m128i stride;  // (1, texels per row) four times
 };
 
-PairLevel PairLevelOf(const RasterTexture& tex, int level) {
+[[gnu::always_inline]] inline PairLevel PairLevelOf(const RasterTexture& tex, int level) {
   const TextureLevel l = LevelOf(tex, level);
   return PairLevel{l.texels, _mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16)),
                    _mm_set1_epi32(static_cast<int>(1 | l.stride << 16))};
@@ -263,37 +263,53 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
         u0 = _mm_cvtsd_f64(uv1);
         v0 = _mm_cvtsd_f64(_mm_unpackhi_pd(uv1, uv1));
       }
-      for (int i = 0; i < n; i += 2, x += 2) {
-        const bool two = i + 1 < n;
+      // The thresholds of the pairs at x and at x + 2 take turns.
+      __m128i dither = _mm_setzero_si128(), ditherNext = _mm_setzero_si128();
+      if constexpr (Dither) {
+        dither = ditherRow[x & 3];
+        ditherNext = ditherRow[(x + 2) & 3];
+      }
+      // Two pixels at x and x + 1; the second only when `Two`.
+      auto drawPair = [&]<bool Two>() __attribute__((always_inline)) {
         const auto z0 = static_cast<std::uint16_t>(z >> 15);
         const auto z1 = static_cast<std::uint16_t>((z + zStep) >> 15);
-        bool pass0 = true, pass1 = two;
+        bool pass0 = true, pass1 = Two;
         if constexpr (ZTest) {
           pass0 = z0 < zrow[x];
-          pass1 = two && z1 < zrow[x + 1];
+          if constexpr (Two) pass1 = z1 < zrow[x + 1];
         }
         if (pass0 || pass1) {
           __m128i c = _mm_packs_epi32(_mm_srli_epi32(colour0, 16), _mm_srli_epi32(colour1, 16));
           // MODULATE: (texel * (colour + 1)) >> 8 per lane.
           if constexpr (Textured) c = _mm_srli_epi16(_mm_mullo_epi16(SamplePair(sampler, s), _mm_add_epi16(c, one)), 8);
           if constexpr (Additive) {
-            const __m128i dst = DestinationPair(crow[x], two ? crow[x + 1] : 0);
+            const __m128i dst = DestinationPair(crow[x], Two ? crow[x + 1] : 0);
             c = _mm_min_epi16(_mm_add_epi16(c, dst), _mm_set1_epi16(255));
           }
-          const __m128i packed = PackPair(c, Dither ? ditherRow[x & 3] : _mm_setzero_si128());
+          const __m128i packed = PackPair(c, dither);
           if (pass0) {
             crow[x] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed));
             if constexpr (ZWrite) zrow[x] = z0;
           }
-          if (pass1) {
+          if (Two && pass1) {
             crow[x + 1] = static_cast<std::uint16_t>(_mm_extract_epi16(packed, 4));
             if constexpr (ZWrite) zrow[x + 1] = z1;
           }
         }
+      };
+      const int pairEnd = x + (n & ~1);
+      for (; x < pairEnd; x += 2) {
+        drawPair.template operator()<true>();
         if constexpr (kDepth) z += 2 * zStep;
         colour0 = _mm_add_epi32(colour0, colourStep2);
         colour1 = _mm_add_epi32(colour1, colourStep2);
         if constexpr (Textured) s = _mm_add_epi32(s, sStep2);
+        std::swap(dither, ditherNext);
+      }
+      // Only the last segment of a row can be odd.
+      if (n & 1) {
+        drawPair.template operator()<false>();
+        ++x;
       }
     }
   }
