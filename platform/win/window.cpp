@@ -45,7 +45,15 @@ struct WinState {
 };
 WinState win;
 
-bool Alive(HWND w) { return w && w->alive; }
+// A handle is only looked at when it names a window of ours: like the original
+// platform's handles, a stale one is answered, never dereferenced.
+bool Alive(HWND w) {
+  if (!w) return false;
+  for (const auto& record : win.windows) {
+    if (record.get() == w) return w->alive;
+  }
+  return false;
+}
 
 const WindowClass* FindClass(LPCSTR name) {
   for (const auto& c : win.classes) {

@@ -67,3 +67,15 @@ TEST(HeadlessWindow, GeometryAndPaint) {
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   WinShutdown();
 }
+
+TEST(HeadlessWindow, StaleHandlesAreAnsweredNotFollowed) {
+  WinStartup(WinBackend::Headless);
+  HWND w = MakeWindow();
+  ASSERT_TRUE(IsWindow(w));
+  WinShutdown();  // frees every window record
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessageA(w, WM_CLOSE, 0, 0));
+  EXPECT_FALSE(DestroyWindow(w));
+  RECT r;
+  EXPECT_FALSE(GetClientRect(w, &r));
+}
