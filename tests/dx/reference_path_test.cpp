@@ -117,3 +117,47 @@ TEST(ReferencePath, IdenticalOnAScreenAlignedTexturedQuad) {
   for (size_t i = 0; i < result[0].size(); ++i) differing += result[0][i] != result[1][i];
   EXPECT_LE(differing, 8);  // fixed-point rounding of the colour steps only
 }
+
+TEST(ReferencePath, RunsOfEveryLengthAndStartCoverExactlyTheirPixels) {
+  // One-pixel-high strips, 1 to 40 pixels long, starting on every column
+  // parity: the span loops draw pixels in pairs and runs of 16, so odd lengths,
+  // odd starts and run ends are where a pair could spill over its span.
+  constexpr int kW = 48, kH = 40;
+  auto draw = [](bool reference, bool additive) {
+    TestDevice d(kW, kH);
+    d.device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+    const D3DTEXTUREHANDLE h = d.MakeTexture(8, 1, [](int, int x, int y) {
+      return static_cast<std::uint16_t>(0x8000 | (x * 3 + 4) << 10 | (y * 3 + 4) << 5 | 20);
+    });
+    d.device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, h);
+    d.device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, !additive);
+    d.Additive(additive);
+    DxUseReferenceRasterizer(reference);
+    for (int y = 0; y < kH; ++y) {
+      const float x0 = static_cast<float>(y % 4) - 0.5f, x1 = x0 + static_cast<float>(1 + y);
+      const float top = static_cast<float>(y) - 0.5f, bottom = top + 1;
+      const D3DTLVERTEX v[4] = {{x0, top, 0.5f, 1, Rgb(200, 180, 160), 0, 0, 0},
+                                {x1, top, 0.5f, 1, Rgb(200, 180, 160), 0, 3, 0},
+                                {x1, bottom, 0.5f, 1, Rgb(200, 180, 160), 0, 3, 1},
+                                {x0, bottom, 0.5f, 1, Rgb(200, 180, 160), 0, 0, 1}};
+      EXPECT_EQ(d.device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DVT_TLVERTEX, const_cast<D3DTLVERTEX*>(v), 4, 0), D3D_OK);
+    }
+    DxUseReferenceRasterizer(false);
+    return Frame{d.Pixels(), d.Depths()};
+  };
+  for (const bool additive : {false, true}) {
+    const Frame fast = draw(false, additive), plain = draw(true, additive);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const size_t i = static_cast<size_t>(y * kW + x);
+        const bool inside = x >= y % 4 && x < y % 4 + 1 + y;
+        EXPECT_EQ(fast.colour[i] != 0, inside) << x << "," << y << (additive ? " additive" : "");
+        EXPECT_EQ(plain.colour[i] != 0, inside) << x << "," << y << (additive ? " additive" : "");
+        EXPECT_EQ(fast.depth[i], plain.depth[i]) << x << "," << y;
+        // Flat colour without perspective: only the texture steps can round apart.
+        EXPECT_LE(std::abs(Red5(fast.colour[i]) - Red5(plain.colour[i])), 1) << x << "," << y;
+        EXPECT_LE(std::abs(Green6(fast.colour[i]) - Green6(plain.colour[i])), 1) << x << "," << y;
+        EXPECT_LE(std::abs(Blue5(fast.colour[i]) - Blue5(plain.colour[i])), 1) << x << "," << y;
+      }
+  }
+}
