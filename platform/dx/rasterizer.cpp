@@ -11,6 +11,14 @@ namespace {
 constexpr int kSubpixelBits = 4;
 constexpr double kSubpixel = 1 << kSubpixelBits;
 
+// llround without the library call. A float times 16 has at most 24
+// significant bits, so adding a half is exact below 2^50 and truncation then
+// rounds halves away from zero as llround does; larger values take llround.
+std::int64_t RoundHalfAway(double v) {
+  if (!(std::fabs(v) < 0x1p50)) return std::llround(v);
+  return static_cast<std::int64_t>(v + (v < 0 ? -0.5 : 0.5));
+}
+
 RasterPlane PlaneThrough(const double x[3], const double y[3], double f0, double f1, double f2, double det) {
   RasterPlane p;
   p.a = ((f1 - f0) * (y[2] - y[0]) - (f2 - f0) * (y[1] - y[0])) / det;
@@ -26,8 +34,8 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
   const RasterVertex* v[3] = {&a, &b, &c};
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = std::llround(static_cast<double>(v[i]->x) * kSubpixel);
-    Y[i] = std::llround(static_cast<double>(v[i]->y) * kSubpixel);
+    X[i] = RoundHalfAway(static_cast<double>(v[i]->x) * kSubpixel);
+    Y[i] = RoundHalfAway(static_cast<double>(v[i]->y) * kSubpixel);
   }
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
   if (area == 0) return false;

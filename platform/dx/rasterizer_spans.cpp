@@ -19,7 +19,13 @@ namespace {
 
 constexpr int kSegment = 16;
 
+// floor(n / d) for d > 0. Below 2^52 through a double division: the quotient
+// of two such integers rounds to the right side of every integer, so its floor
+// is exact (and much cheaper than a 64-bit integer division).
 std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
+  constexpr std::int64_t kExact = std::int64_t{1} << 52;
+  if (n > -kExact && n < kExact && d < kExact)
+    return static_cast<std::int64_t>(std::floor(static_cast<double>(n) / static_cast<double>(d)));
   std::int64_t q = n / d;
   if ((n % d != 0) && (n < 0)) --q;
   return q;
@@ -42,12 +48,11 @@ struct EdgeWalk {
     dr = eb - dq * d;
   }
   void NextRow() {
-    q += dq;
+    // Without a branch: whether the remainder carries is data, not a pattern.
     r += dr;
-    if (r >= d) {
-      r -= d;
-      ++q;
-    }
+    const std::int64_t carry = r >= d;
+    q += dq + carry;
+    r -= d & -carry;
   }
 };
 
