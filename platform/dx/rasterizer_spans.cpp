@@ -81,6 +81,9 @@ PlanePair PairOf(const RasterPlane& p0, const RasterPlane& p1, double hi0, doubl
 // in a double, and so is the truncated quotient).
 [[gnu::always_inline]] inline __m128i StepOver(__m128i first, __m128i last, int count) {
   const __m128d diff = _mm_sub_pd(_mm_cvtepi32_pd(last), _mm_cvtepi32_pd(first));
+  // Over a power of two (a whole run among them) the reciprocal is exact and
+  // a product does what the division would.
+  if ((count & (count - 1)) == 0) return _mm_cvttpd_epi32(_mm_mul_pd(diff, _mm_set1_pd(1.0 / count)));
   return _mm_cvttpd_epi32(_mm_div_pd(diff, _mm_set1_pd(count)));
 }
 
