@@ -97,19 +97,17 @@ int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, doubl
 // The same from the perspective values at the point, q = 1/w > 0 and u, v.
 inline int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double q, double u, double v) {
   if (tex.levels <= 1) return 0;
-  // Derivatives of u = uq / q across the screen, in texels of level 0; u and v
-  // side by side in SSE2 lanes, each lane rounding as the scalar expression
-  // (uq.a - u q.a) / q * width would.
-  const __m128d uv = _mm_setr_pd(u, v), qq = _mm_set1_pd(q);
+  // Derivatives of u = uq / q across the screen, in texels of level 0, times q:
+  // (uq.a - u q.a) * width and so on, u and v side by side in SSE2 lanes. The
+  // common 1/q^2 is applied once, to the larger of the two squared lengths.
+  const __m128d uv = _mm_setr_pd(u, v);
   const __m128d size = _mm_setr_pd(static_cast<double>(1 << tex.widthLog2[0]), static_cast<double>(1 << tex.heightLog2[0]));
-  const __m128d dx = _mm_mul_pd(
-      _mm_div_pd(_mm_sub_pd(_mm_setr_pd(t.uq.a, t.vq.a), _mm_mul_pd(uv, _mm_set1_pd(t.q.a))), qq), size);
-  const __m128d dy = _mm_mul_pd(
-      _mm_div_pd(_mm_sub_pd(_mm_setr_pd(t.uq.b, t.vq.b), _mm_mul_pd(uv, _mm_set1_pd(t.q.b))), qq), size);
+  const __m128d dx = _mm_mul_pd(_mm_sub_pd(_mm_setr_pd(t.uq.a, t.vq.a), _mm_mul_pd(uv, _mm_set1_pd(t.q.a))), size);
+  const __m128d dy = _mm_mul_pd(_mm_sub_pd(_mm_setr_pd(t.uq.b, t.vq.b), _mm_mul_pd(uv, _mm_set1_pd(t.q.b))), size);
   const __m128d sx = _mm_mul_pd(dx, dx), sy = _mm_mul_pd(dy, dy);
   // du^2 + dv^2 along x and along y, and the larger of the two (x's when either is NaN).
   const __m128d rx = _mm_add_sd(sx, _mm_unpackhi_pd(sx, sx)), ry = _mm_add_sd(sy, _mm_unpackhi_pd(sy, sy));
-  const double rho2 = _mm_cvtsd_f64(_mm_max_sd(ry, rx));
+  const double rho2 = _mm_cvtsd_f64(_mm_max_sd(ry, rx)) / (q * q);
   if (!(rho2 >= 2.0)) return 0;  // magnified, or less than half a level shrunk
   // log2(rho) rounded: levels change at rho = 2^(l - 1/2), i.e. rho2 = 2^(2l - 1).
   // rho2 >= 2 is normal or infinite, so its exponent field is ilogb's answer.
