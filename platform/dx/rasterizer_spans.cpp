@@ -195,7 +195,6 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
   const PlanePair bg = PairOf(t.b, t.g, 255.0, 65536.0, 255.0, 65536.0);
   const PlanePair rz = PairOf(t.r, t.z, 255.0, 65536.0, 1.0, kDepthScale);
   const __m128i colourMask = _mm_setr_epi32(-1, -1, -1, 0);
-  const __m128i one = _mm_set1_epi16(1);
 
   EdgeWalk edges[3];
   for (int i = 0; i < 3; ++i) edges[i].Start(t.ea[i], t.eb[i], t.ec[i], t.minY);
@@ -229,6 +228,8 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
     const __m128i colourStep2 = _mm_add_epi32(colourStep, colourStep);
     // Pixel x and pixel x + 1.
     __m128i colour0 = _mm_and_si128(_mm_unpacklo_epi64(bg0, rz0), colourMask);
+    // Textured, the colour is only used as colour + 1 (MODULATE): add the one here.
+    if constexpr (Textured) colour0 = _mm_add_epi32(colour0, _mm_setr_epi32(65536, 65536, 65536, 0));
     __m128i colour1 = _mm_add_epi32(colour0, colourStep);
     // Unsigned, so that stepping past the span's end cannot overflow.
     std::uint32_t z = 0, zStep = 0;
@@ -289,7 +290,7 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
         if (pass0 || pass1) {
           __m128i c = _mm_packs_epi32(_mm_srli_epi32(colour0, 16), _mm_srli_epi32(colour1, 16));
           // MODULATE: (texel * (colour + 1)) >> 8 per lane.
-          if constexpr (Textured) c = _mm_srli_epi16(_mm_mullo_epi16(SamplePair(sampler, s), _mm_add_epi16(c, one)), 8);
+          if constexpr (Textured) c = _mm_srli_epi16(_mm_mullo_epi16(SamplePair(sampler, s), c), 8);
           if constexpr (Additive) {
             const __m128i dst = DestinationPair(crow[x], Two ? crow[x + 1] : 0);
             c = _mm_min_epi16(_mm_add_epi16(c, dst), _mm_set1_epi16(255));
