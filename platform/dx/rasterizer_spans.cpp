@@ -1,12 +1,13 @@
 // The fast path: each row's covered span walked exactly from the edge functions,
 // then a loop specialised for the state (textured, z test, z write, additive,
 // dither) that steps depth and colour in fixed point and divides for perspective
-// once per 16 pixels, stepping texture coordinates linearly in between. Pixels
-// go two at a time through SSE2 registers of 16-bit lanes (blue, green, red,
-// unused for each), with the same arithmetic, truncation for truncation, as the
-// scalar helpers the reference path uses, so both give the same pixel for the
-// same inputs. The per-row and per-segment set-up works in double lanes with
-// exact conversions, so it gives the very values the scalar formulas give.
+// once per 16 pixels (32 where linear steps stay within 1/16 texel), stepping
+// texture coordinates linearly in between. Pixels go two at a time through SSE2
+// registers of 16-bit lanes (blue, green, red, unused for each), with the same
+// arithmetic, truncation for truncation, as the scalar helpers the reference
+// path uses, so both give the same pixel for the same inputs. The per-row and
+// per-segment set-up works in double lanes with exact conversions, so it gives
+// the very values the scalar formulas give.
 #include <emmintrin.h>
 
 #include <array>
@@ -17,7 +18,12 @@
 
 namespace {
 
+// Texture coordinates are divided for perspective every kSegment pixels, or
+// every kLongSegment where stepping them linearly that far stays within
+// kLongSegmentError texels of the divided value (nearly face-on surfaces).
 constexpr int kSegment = 16;
+constexpr int kLongSegment = 32;
+constexpr double kLongSegmentError = 1.0 / 16;
 
 // floor(n / d) for d > 0. Below 2^52 through a double division: the quotient
 // of two such integers rounds to the right side of every integer, so its floor
@@ -248,23 +254,49 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
       v0 = t.vq.At(left, y) / q0;
     }
 
+    // The mip level at the start of the next segment, when already known.
+    [[maybe_unused]] int nextLevel = -1;
     for (int x = left; x < right;) {
-      const int n = std::min(kSegment, right - x);
+      int n = std::min(kLongSegment, right - x);
       __m128i s = _mm_setzero_si128(), sStep2 = _mm_setzero_si128();
       PairLevel sampler{};
       if constexpr (Textured) {
         // The level from the values already at hand, unless q was tiny there.
-        const int level = qAt > 1e-30 ? MipLevelFor(t, *tex, qAt, u0, v0) : MipLevelAt(t, *tex, x, y);
+        auto levelAt = [&](int at, double u, double v) {
+          return qAt > 1e-30 ? MipLevelFor(t, *tex, qAt, u, v) : MipLevelAt(t, *tex, at, y);
+        };
+        const int level = nextLevel >= 0 ? nextLevel : levelAt(x, u0, v0);
+        nextLevel = -1;
         sampler = PairLevelOf(*tex, level);
-        const int end = x + n;
+        const __m128d size = _mm_setr_pd(static_cast<double>(1 << tex->widthLog2[level]),
+                                         static_cast<double>(1 << tex->heightLog2[level]));
+        const double qStart = std::max(qAt, 1e-30);
         // Just past the span q may cross zero on a nearly edge-on triangle.
-        qAt = t.q.At(end, y);
-        const __m128d uv1 =
-            _mm_div_pd(_mm_setr_pd(t.uq.At(end, y), t.vq.At(end, y)), _mm_set1_pd(std::max(qAt, 1e-30)));
+        auto coordsAt = [&](int end) {
+          qAt = t.q.At(end, y);
+          return _mm_div_pd(_mm_setr_pd(t.uq.At(end, y), t.vq.At(end, y)), _mm_set1_pd(std::max(qAt, 1e-30)));
+        };
+        __m128d uv1 = coordsAt(x + n);
+        if (n > kSegment) {
+          // Linear steps from (u0, q0) to (u1, q1) miss the divided value most
+          // near the middle, by (u1 - u0) (q1 - q0) / (2 (q0 + q1)) there.
+          const double qEnd = std::max(qAt, 1e-30);
+          const __m128d du = _mm_mul_pd(_mm_sub_pd(uv1, _mm_setr_pd(u0, v0)), size);
+          const double duMax = std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
+          // Long segments also keep to one mip level at both ends; the level at
+          // the end is the next segment's. A NaN takes the short segment.
+          const double u1 = _mm_cvtsd_f64(uv1), v1 = _mm_cvtsd_f64(_mm_unpackhi_pd(uv1, uv1));
+          if (duMax * std::fabs(qEnd - qStart) <= kLongSegmentError * 2 * (qStart + qEnd))
+            nextLevel = levelAt(x + n, u1, v1);
+          if (nextLevel != level) {
+            nextLevel = -1;
+            n = kSegment;
+            uv1 = coordsAt(x + n);
+          }
+        }
         // Both ends of the segment are wrapped by the same whole number of tiles.
         const __m128d tile = _mm_setr_pd(std::floor(u0), std::floor(v0));
-        const __m128d scale = _mm_setr_pd(static_cast<double>(1LL << (tex->widthLog2[level] + 16)),
-                                          static_cast<double>(1LL << (tex->heightLog2[level] + 16)));
+        const __m128d scale = _mm_mul_pd(size, _mm_set1_pd(65536.0));
         const __m128i start = TexelPairFixed(_mm_setr_pd(u0, v0), tile, scale);
         const __m128i step = StepOver(start, TexelPairFixed(uv1, tile, scale), n);
         s = _mm_unpacklo_epi64(start, _mm_add_epi32(start, step));

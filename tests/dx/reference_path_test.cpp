@@ -78,7 +78,7 @@ void ExpectAgreement(bool textured, bool additive, bool dither) {
       EXPECT_LE(colourOff, 4) << "seed " << seed;
     } else {
       // Texture coordinates are linear between perspective divisions in the
-      // span loops, and the mip level is chosen once per 16 pixels: on a smooth
+      // span loops, and the mip level is chosen once per 16 or 32 pixels: on a smooth
       // texture a few pixels in a hundred move by a few steps (most near a change
       // of mip level), none far.
       EXPECT_LE(colourOff, covered / 50) << "seed " << seed;
