@@ -82,14 +82,26 @@ PlanePair PairOf(const RasterPlane& p0, const RasterPlane& p1, double hi0, doubl
   return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(v, p.scale), _mm_set1_pd(0.5)));
 }
 
+// Reciprocals of counts, made a hair larger: 1/n (1 + 2^-40). For an integer
+// d with |d| < 2^39 / n, d times this truncates to what d / n truncates to: an
+// exact multiple k n lands just above k instead of just below, and any other d
+// stays more than 1/n - (k + 1) 2^-39 > 0 away from the next integer.
+constexpr int kReciprocals = 2048;
+struct StepReciprocals {
+  double of[kReciprocals];
+  StepReciprocals() {
+    of[0] = 0;
+    for (int n = 1; n < kReciprocals; ++n) of[n] = (1.0 / n) * (1.0 + 0x1p-40);
+  }
+};
+const StepReciprocals stepReciprocals;
+
 // Per-pixel steps from the values at both ends of a span of `count` pixels,
 // truncated toward zero as an integer division would (the difference is exact
-// in a double, and so is the truncated quotient).
+// in a double, below 2^32, and so is the truncated quotient).
 [[gnu::always_inline]] inline __m128i StepOver(__m128i first, __m128i last, int count) {
   const __m128d diff = _mm_sub_pd(_mm_cvtepi32_pd(last), _mm_cvtepi32_pd(first));
-  // Over a power of two (a whole run among them) the reciprocal is exact and
-  // a product does what the division would.
-  if ((count & (count - 1)) == 0) return _mm_cvttpd_epi32(_mm_mul_pd(diff, _mm_set1_pd(1.0 / count)));
+  if (count < kReciprocals) return _mm_cvttpd_epi32(_mm_mul_pd(diff, _mm_set1_pd(stepReciprocals.of[count])));
   return _mm_cvttpd_epi32(_mm_div_pd(diff, _mm_set1_pd(count)));
 }
 
@@ -249,9 +261,10 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
     double qAt = 0, u0 = 0, v0 = 0;
     if constexpr (Textured) {
       qAt = t.q.At(left, y);
-      const double q0 = std::max(qAt, 1e-30);
-      u0 = t.uq.At(left, y) / q0;
-      v0 = t.vq.At(left, y) / q0;
+      const __m128d uv0 =
+          _mm_div_pd(_mm_setr_pd(t.uq.At(left, y), t.vq.At(left, y)), _mm_set1_pd(std::max(qAt, 1e-30)));
+      u0 = _mm_cvtsd_f64(uv0);
+      v0 = _mm_cvtsd_f64(_mm_unpackhi_pd(uv0, uv0));
     }
 
     // The mip level at the start of the next segment, when already known.
