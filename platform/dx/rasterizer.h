@@ -99,7 +99,7 @@ inline int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double 
   if (tex.levels <= 1) return 0;
   // Derivatives of u = uq / q across the screen, in texels of level 0, times q:
   // (uq.a - u q.a) * width and so on, u and v side by side in SSE2 lanes. The
-  // common 1/q^2 is applied once, to the larger of the two squared lengths.
+  // common 1/q^2 is left to the end, where it is a difference of exponents.
   const __m128d uv = _mm_setr_pd(u, v);
   const __m128d size = _mm_setr_pd(static_cast<double>(1 << tex.widthLog2[0]), static_cast<double>(1 << tex.heightLog2[0]));
   const __m128d dx = _mm_mul_pd(_mm_sub_pd(_mm_setr_pd(t.uq.a, t.vq.a), _mm_mul_pd(uv, _mm_set1_pd(t.q.a))), size);
@@ -107,11 +107,16 @@ inline int MipLevelFor(const TriangleSetup& t, const RasterTexture& tex, double 
   const __m128d sx = _mm_mul_pd(dx, dx), sy = _mm_mul_pd(dy, dy);
   // du^2 + dv^2 along x and along y, and the larger of the two (x's when either is NaN).
   const __m128d rx = _mm_add_sd(sx, _mm_unpackhi_pd(sx, sx)), ry = _mm_add_sd(sy, _mm_unpackhi_pd(sy, sy));
-  const double rho2 = _mm_cvtsd_f64(_mm_max_sd(ry, rx)) / (q * q);
-  if (!(rho2 >= 2.0)) return 0;  // magnified, or less than half a level shrunk
-  // log2(rho) rounded: levels change at rho = 2^(l - 1/2), i.e. rho2 = 2^(2l - 1).
-  // rho2 >= 2 is normal or infinite, so its exponent field is ilogb's answer.
-  const int e = static_cast<int>(std::bit_cast<std::uint64_t>(rho2) >> 52 & 0x7FF) - 1023;
+  // rho^2 = m / q^2, compared and rounded without dividing.
+  const double m = _mm_cvtsd_f64(_mm_max_sd(ry, rx)), q2 = q * q;
+  if (!(m >= 2.0 * q2)) return 0;  // magnified, or less than half a level shrunk
+  // log2(rho) rounded: levels change at rho = 2^(l - 1/2), i.e. rho^2 = 2^(2l - 1).
+  // floor(log2(m / q^2)) from the exponent fields, one less when m's mantissa
+  // is the smaller. q^2 > 0 here is normal or zero, m >= 2 q^2 normal or infinite.
+  const auto mb = std::bit_cast<std::uint64_t>(m), qb = std::bit_cast<std::uint64_t>(q2);
+  constexpr std::uint64_t kMantissa = (std::uint64_t{1} << 52) - 1;
+  const int e = static_cast<int>(mb >> 52 & 0x7FF) - static_cast<int>(qb >> 52 & 0x7FF) -
+                ((mb & kMantissa) < (qb & kMantissa) ? 1 : 0);
   return std::min(tex.levels - 1, (e + 1) >> 1);
 }
 
