@@ -25,13 +25,22 @@ constexpr int kSegment = 16;
 constexpr int kLongSegment = 32;
 constexpr double kLongSegmentError = 1.0 / 16;
 
+// std::floor without the library call (SSE2 has no rounding instruction):
+// below 2^52 truncate through a 64-bit integer and step down where that went
+// up; larger values, infinities and NaN are their own floor.
+[[gnu::always_inline]] inline double Floor(double v) {
+  if (!(std::fabs(v) < 0x1p52)) return v;
+  const auto t = static_cast<std::int64_t>(v);
+  return static_cast<double>(t - (static_cast<double>(t) > v ? 1 : 0));
+}
+
 // floor(n / d) for d > 0. Below 2^52 through a double division: the quotient
 // of two such integers rounds to the right side of every integer, so its floor
 // is exact (and much cheaper than a 64-bit integer division).
 std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
   constexpr std::int64_t kExact = std::int64_t{1} << 52;
   if (n > -kExact && n < kExact && d < kExact)
-    return static_cast<std::int64_t>(std::floor(static_cast<double>(n) / static_cast<double>(d)));
+    return static_cast<std::int64_t>(Floor(static_cast<double>(n) / static_cast<double>(d)));
   std::int64_t q = n / d;
   if ((n % d != 0) && (n < 0)) --q;
   return q;
@@ -308,7 +317,7 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
           }
         }
         // Both ends of the segment are wrapped by the same whole number of tiles.
-        const __m128d tile = _mm_setr_pd(std::floor(u0), std::floor(v0));
+        const __m128d tile = _mm_setr_pd(Floor(u0), Floor(v0));
         const __m128d scale = _mm_mul_pd(size, _mm_set1_pd(65536.0));
         const __m128i start = TexelPairFixed(_mm_setr_pd(u0, v0), tile, scale);
         const __m128i step = StepOver(start, TexelPairFixed(uv1, tile, scale), n);
