@@ -37,13 +37,6 @@ const DDPIXELFORMAT textureFormats[] = {
     Rgb16(DDPF_RGB, 0x7C00, 0x03E0, 0x001F, 0),
 };
 
-void FillRect16(std::uint8_t* memory, LONG pitch, const RECT& r, std::uint16_t value) {
-  for (LONG y = r.top; y < r.bottom; ++y) {
-    auto* row = reinterpret_cast<std::uint16_t*>(memory + y * pitch);
-    std::fill(row + r.left, row + r.right, value);
-  }
-}
-
 }  // namespace
 
 HRESULT IDirect3D2::FindDevice(D3DFINDDEVICESEARCH* search, D3DFINDDEVICERESULT* result) {
@@ -138,8 +131,8 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
            std::min<LONG>(rects[i].x2, static_cast<LONG>(data.dwX + data.dwWidth)),
            std::min<LONG>(rects[i].y2, static_cast<LONG>(data.dwY + data.dwHeight))};
     if (r.left >= r.right || r.top >= r.bottom) continue;
-    if (flags & D3DCLEAR_TARGET) FillRect16(target->memory.get(), target->pitch, r, 0);
-    if ((flags & D3DCLEAR_ZBUFFER) && z) FillRect16(z->memory.get(), z->pitch, r, 0xFFFF);
+    if (flags & D3DCLEAR_TARGET) DxFillRect16(target->memory.get(), target->pitch, r, 0);
+    if ((flags & D3DCLEAR_ZBUFFER) && z) DxFillRect16(z->memory.get(), z->pitch, r, 0xFFFF);
   }
   return D3D_OK;
 }

@@ -36,6 +36,9 @@ IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFO
 void DxDestroySurface(IDirectDrawSurface* surface);
 // Frees every surface a DirectDraw object made, whatever their reference counts.
 void DxDestroyOwnedSurfaces(IDirectDraw* owner);
+// Fills a rectangle of a 16-bit surface's memory with one value, a word at a
+// time rather than a pixel at a time (clears run every frame).
+void DxFillRect16(std::uint8_t* memory, LONG pitch, const RECT& r, std::uint16_t value);
 DDPIXELFORMAT DxRgb565Format();
 DDPIXELFORMAT DxZBuffer16Format();
 bool DxIsRgb565(const DDPIXELFORMAT& format);

@@ -225,11 +225,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
     if (!fx || fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
     const RECT d = destRect ? *destRect : RECT{0, 0, width, height};
     if (!RectInside(d, width, height)) return DDERR_INVALIDRECT;
-    const auto value = static_cast<std::uint16_t>(fx->dwFillColor);
-    for (LONG y = d.top; y < d.bottom; ++y) {
-      auto* row = reinterpret_cast<std::uint16_t*>(memory.get() + y * pitch);
-      std::fill(row + d.left, row + d.right, value);
-    }
+    DxFillRect16(memory.get(), pitch, d, static_cast<std::uint16_t>(fx->dwFillColor));
     DxSurfaceChanged(this);
     return DD_OK;
   }
@@ -355,5 +351,16 @@ void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb) {
       *out++ = static_cast<std::uint8_t>(g << 2 | g >> 4);
       *out++ = static_cast<std::uint8_t>(b << 3 | b >> 2);
     }
+  }
+}
+
+void DxFillRect16(std::uint8_t* memory, LONG pitch, const RECT& r, std::uint16_t value) {
+  const std::uint64_t pattern = 0x0001000100010001ull * value;
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    std::uint8_t* row = memory + static_cast<std::ptrdiff_t>(y) * pitch + 2 * static_cast<std::ptrdiff_t>(r.left);
+    const std::size_t bytes = 2 * static_cast<std::size_t>(r.right - r.left);
+    std::size_t i = 0;
+    for (; i + 8 <= bytes; i += 8) std::memcpy(row + i, &pattern, 8);
+    for (; i < bytes; i += 2) std::memcpy(row + i, &pattern, 2);
   }
 }
