@@ -82,6 +82,9 @@ void DxResetForTests();
 // Draws every triangle with the plain per-pixel rasteriser instead of the
 // specialised span loops (tests compare the two).
 void DxUseReferenceRasterizer(bool reference);
+// Lets the span loops take four pixels at a time where the processor has AVX2
+// (the default), or keeps them to the portable pairs (tests compare the two).
+void DxUseWideSpanLoops(bool wide);
 
 // What the stand-in knows about the display: the current mode (0 when the
 // desktop mode is in use) and the cooperative level last set.

@@ -65,6 +65,7 @@ void DxResetForTests() {
   dx.flipBusy = 0;
   dx.driverSet = DxDriverSet::Auto;
   dx.referenceRasterizer = false;
+  DxUseWideSpanLoops(true);
 }
 
 void DxUseReferenceRasterizer(bool reference) { dx.referenceRasterizer = reference; }

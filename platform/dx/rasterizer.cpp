@@ -73,10 +73,23 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
   t->r = PlaneThrough(x, y, a.r, b.r, c.r, det);
   t->g = PlaneThrough(x, y, a.g, b.g, c.g, det);
   t->b = PlaneThrough(x, y, a.b, b.b, c.b, det);
+  t->cornersInRange = true;
+  for (const RasterVertex* p : v) {
+    const bool inRange = p->z >= 0 && p->z <= 1 && p->r >= 0 && p->r <= 255 && p->g >= 0 && p->g <= 255 &&
+                         p->b >= 0 && p->b <= 255;
+    t->cornersInRange = t->cornersInRange && inRange;
+  }
   if (state.texture) {
     t->q = PlaneThrough(x, y, a.q, b.q, c.q, det);
     t->uq = PlaneThrough(x, y, double(a.u) * a.q, double(b.u) * b.q, double(c.u) * c.q, det);
     t->vq = PlaneThrough(x, y, double(a.v) * a.q, double(b.v) * b.q, double(c.v) * c.q, det);
+    t->u = PlaneThrough(x, y, a.u, b.u, c.u, det);
+    t->v = PlaneThrough(x, y, a.v, b.v, c.v, det);
+    for (int i = 0; i < 3; ++i) {
+      t->vertexQ[i] = v[i]->q;
+      t->vertexU[i] = v[i]->u;
+      t->vertexV[i] = v[i]->v;
+    }
   }
   return true;
 }

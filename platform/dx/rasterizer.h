@@ -66,6 +66,13 @@ struct TriangleSetup {
   std::int64_t ea[3], eb[3], ec[3];
   int minX, maxX, minY, maxY;  // bounding box within the clip rectangle, max exclusive
   RasterPlane z, r, g, b, uq, vq, q;
+  // Textured only: u and v interpolated without perspective, and the
+  // vertices' own q, u and v, for loops that may step texture coordinates
+  // linearly across the whole triangle.
+  RasterPlane u, v;
+  double vertexQ[3], vertexU[3], vertexV[3];
+  // Depth within 0..1 and colour within 0..255 at all three corners.
+  bool cornersInRange;
 };
 
 // False for a triangle that covers nothing (degenerate or outside the clip).
