@@ -356,9 +356,14 @@ void DxFrameToRgb888(const DxFrame& frame, std::vector<std::uint8_t>& rgb) {
 
 void DxFillRect16(std::uint8_t* memory, LONG pitch, const RECT& r, std::uint16_t value) {
   const std::uint64_t pattern = 0x0001000100010001ull * value;
+  const std::size_t bytes = 2 * static_cast<std::size_t>(r.right - r.left);
   for (LONG y = r.top; y < r.bottom; ++y) {
     std::uint8_t* row = memory + static_cast<std::ptrdiff_t>(y) * pitch + 2 * static_cast<std::ptrdiff_t>(r.left);
-    const std::size_t bytes = 2 * static_cast<std::size_t>(r.right - r.left);
+    // Black and the far depth are one byte repeated: the C library's fill.
+    if ((value & 0xFF) == value >> 8) {
+      std::memset(row, value & 0xFF, bytes);
+      continue;
+    }
     std::size_t i = 0;
     for (; i + 8 <= bytes; i += 8) std::memcpy(row + i, &pattern, 8);
     for (; i < bytes; i += 2) std::memcpy(row + i, &pattern, 2);
