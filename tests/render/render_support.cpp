@@ -1,11 +1,15 @@
 // Test support for the renderer tests (see render_support.h).
 #include "render_support.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "device/render_device.h"
@@ -158,10 +162,21 @@ std::vector<std::uint8_t> TestDevice::ReadBack() const {
 }
 
 const std::string& TestDataDirectory() {
+  // One folder per test process: CTest runs the cases side by side, and one
+  // process rewriting a texture another is loading would break both.
   static const std::string directory = [] {
-    const std::string dir = std::string(KAVRET_BINARY_DIR) + "/render_test_data";
-    std::filesystem::create_directories(dir + "/Textures");
-    return dir;
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(KAVRET_BINARY_DIR) / ("render_test_data-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "Textures");
+    static struct Cleanup {
+      fs::path path;
+      ~Cleanup() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+      }
+    } cleanup{dir};
+    return dir.string();
   }();
   return directory;
 }
