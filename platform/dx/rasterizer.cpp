@@ -19,11 +19,25 @@ std::int64_t RoundHalfAway(double v) {
   return static_cast<std::int64_t>(v + (v < 0 ? -0.5 : 0.5));
 }
 
-RasterPlane PlaneThrough(const double x[3], const double y[3], double f0, double f1, double f2, double det) {
+// The gradients of the planes through three points, shared by every
+// attribute: a = (f1 - f0) ax1 - (f2 - f0) ax2 and b likewise, so that one
+// division per triangle does for all its planes.
+struct PlaneBasis {
+  double x0, y0;
+  double ax1, ax2, bx2, bx1;
+};
+
+PlaneBasis BasisOf(const double x[3], const double y[3], double det) {
+  const double inverse = 1.0 / det;
+  return PlaneBasis{x[0], y[0], (y[2] - y[0]) * inverse, (y[1] - y[0]) * inverse, (x[1] - x[0]) * inverse,
+                    (x[2] - x[0]) * inverse};
+}
+
+RasterPlane PlaneThrough(const PlaneBasis& k, double f0, double f1, double f2) {
   RasterPlane p;
-  p.a = ((f1 - f0) * (y[2] - y[0]) - (f2 - f0) * (y[1] - y[0])) / det;
-  p.b = ((f2 - f0) * (x[1] - x[0]) - (f1 - f0) * (x[2] - x[0])) / det;
-  p.c = f0 - p.a * x[0] - p.b * y[0];
+  p.a = (f1 - f0) * k.ax1 - (f2 - f0) * k.ax2;
+  p.b = (f2 - f0) * k.bx2 - (f1 - f0) * k.bx1;
+  p.c = f0 - p.a * k.x0 - p.b * k.y0;
   return p;
 }
 
@@ -69,10 +83,11 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
     y[i] = static_cast<double>(Y[i]) / kSubpixel;
   }
   const double det = static_cast<double>(area) / (kSubpixel * kSubpixel);
-  t->z = PlaneThrough(x, y, a.z, b.z, c.z, det);
-  t->r = PlaneThrough(x, y, a.r, b.r, c.r, det);
-  t->g = PlaneThrough(x, y, a.g, b.g, c.g, det);
-  t->b = PlaneThrough(x, y, a.b, b.b, c.b, det);
+  const PlaneBasis k = BasisOf(x, y, det);
+  t->z = PlaneThrough(k, a.z, b.z, c.z);
+  t->r = PlaneThrough(k, a.r, b.r, c.r);
+  t->g = PlaneThrough(k, a.g, b.g, c.g);
+  t->b = PlaneThrough(k, a.b, b.b, c.b);
   t->cornersInRange = true;
   for (const RasterVertex* p : v) {
     const bool inRange = p->z >= 0 && p->z <= 1 && p->r >= 0 && p->r <= 255 && p->g >= 0 && p->g <= 255 &&
@@ -80,11 +95,11 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
     t->cornersInRange = t->cornersInRange && inRange;
   }
   if (state.texture) {
-    t->q = PlaneThrough(x, y, a.q, b.q, c.q, det);
-    t->uq = PlaneThrough(x, y, double(a.u) * a.q, double(b.u) * b.q, double(c.u) * c.q, det);
-    t->vq = PlaneThrough(x, y, double(a.v) * a.q, double(b.v) * b.q, double(c.v) * c.q, det);
-    t->u = PlaneThrough(x, y, a.u, b.u, c.u, det);
-    t->v = PlaneThrough(x, y, a.v, b.v, c.v, det);
+    t->q = PlaneThrough(k, a.q, b.q, c.q);
+    t->uq = PlaneThrough(k, double(a.u) * a.q, double(b.u) * b.q, double(c.u) * c.q);
+    t->vq = PlaneThrough(k, double(a.v) * a.q, double(b.v) * b.q, double(c.v) * c.q);
+    t->u = PlaneThrough(k, a.u, b.u, c.u);
+    t->v = PlaneThrough(k, a.v, b.v, c.v);
     for (int i = 0; i < 3; ++i) {
       t->vertexQ[i] = v[i]->q;
       t->vertexU[i] = v[i]->u;
