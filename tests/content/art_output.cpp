@@ -6,25 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
+#include "process_folder.h"
 #include "tools/content/content.h"
 
 const std::string& ArtDir() {
   static const std::string dir = [] {
-    namespace fs = std::filesystem;
-    const fs::path d = fs::path(KAVRET_BINARY_DIR) / ("test-art-" + std::to_string(getpid()));
-    fs::remove_all(d);
-    fs::create_directories(d);
+    const std::filesystem::path d = ProcessFolder("test-art");
     EXPECT_TRUE(WriteArt(d.string()));
-    // Removed again when the test program ends.
-    static struct Cleanup {
-      fs::path path;
-      ~Cleanup() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-      }
-    } cleanup{d};
     return d.string();
   }();
   return dir;

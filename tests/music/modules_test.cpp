@@ -5,7 +5,6 @@
 // from run to run. The renders are kept as WAV files in the build tree
 // (music-wav/) for listening.
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <xmp.h>
 
 #include <cmath>
@@ -14,9 +13,8 @@
 #include <iterator>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
-#include <string>
-#include <system_error>
 
+#include "process_folder.h"
 #include "tools/content/content.h"
 #include "xm_reader.h"
 
@@ -38,21 +36,11 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Generated once per test process, in a folder of its own: CTest runs the
-// cases of this binary as separate processes, side by side.
+// Generated once per test process.
 const fs::path& MusicDir() {
   static const fs::path dir = [] {
-    const fs::path out = fs::path(KAVRET_BINARY_DIR) / "test-music" / std::to_string(::getpid());
-    fs::remove_all(out);
+    const fs::path out = ProcessFolder("test-music");
     EXPECT_TRUE(WriteMusic(out.string()));
-    // Removed again when the test program ends.
-    static struct Cleanup {
-      fs::path path;
-      ~Cleanup() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-      }
-    } cleanup{out};
     return out / "Midas";
   }();
   return dir;

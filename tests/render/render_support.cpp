@@ -1,18 +1,16 @@
 // Test support for the renderer tests (see render_support.h).
 #include "render_support.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "device/render_device.h"
+#include "process_folder.h"
 #include "device/texture_surfaces.h"
 #include "effects/particles.h"
 #include "platform/dx/dx_platform.h"
@@ -162,20 +160,9 @@ std::vector<std::uint8_t> TestDevice::ReadBack() const {
 }
 
 const std::string& TestDataDirectory() {
-  // One folder per test process: CTest runs the cases side by side, and one
-  // process rewriting a texture another is loading would break both.
   static const std::string directory = [] {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::path(KAVRET_BINARY_DIR) / ("render_test_data-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "Textures");
-    static struct Cleanup {
-      fs::path path;
-      ~Cleanup() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-      }
-    } cleanup{dir};
+    const std::filesystem::path dir = ProcessFolder("render_test_data");
+    std::filesystem::create_directories(dir / "Textures");
     return dir.string();
   }();
   return directory;
