@@ -514,19 +514,40 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
         __m128d uv1 = coordsAt(x + n);
         if (n > kSegment) {
           // Linear steps from (u0, q0) to (u1, q1) miss the divided value most
-          // near the middle, by (u1 - u0) (q1 - q0) / (2 (q0 + q1)) there.
-          const double qEnd = std::max(qAt, 1e-30);
-          const __m128d du = _mm_mul_pd(_mm_sub_pd(uv1, _mm_setr_pd(u0, v0)), size);
-          const double duMax = std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
+          // near the middle, by (u1 - u0) (q1 - q0) / (2 (q0 + q1)) there:
+          // how far over kLongSegmentError that is, as a ratio (NaN when unknown).
+          auto excess = [&](__m128d end) {
+            const double qEnd = std::max(qAt, 1e-30);
+            const __m128d du = _mm_mul_pd(_mm_sub_pd(end, _mm_setr_pd(u0, v0)), size);
+            const double duMax =
+                std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
+            return duMax * std::fabs(qEnd - qStart) / (kLongSegmentError * 2 * (qStart + qEnd));
+          };
           // Long segments also keep to one mip level at both ends; the level at
-          // the end is the next segment's. A NaN takes the short segment.
-          const double u1 = _mm_cvtsd_f64(uv1), v1 = _mm_cvtsd_f64(_mm_unpackhi_pd(uv1, uv1));
-          if (duMax * std::fabs(qEnd - qStart) <= kLongSegmentError * 2 * (qStart + qEnd))
-            nextLevel = levelAt(x + n, u1, v1);
-          if (nextLevel != level) {
-            nextLevel = -1;
-            n = kSegment;
-            uv1 = coordsAt(x + n);
+          // the end is the next segment's.
+          auto fits = [&](int length, __m128d end, double over) {
+            if (!(over <= 1)) return false;
+            nextLevel = levelAt(x + length, _mm_cvtsd_f64(end), _mm_cvtsd_f64(_mm_unpackhi_pd(end, end)));
+            return nextLevel == level;
+          };
+          const double over = excess(uv1);
+          if (!fits(n, uv1, over)) {
+            // The miss grows about as the square of the length: try the
+            // longest whole number of short segments that should fit, then
+            // one short segment.
+            const double shorter = Floor(n / std::sqrt(over) / kSegment) * kSegment;
+            bool done = false;
+            if (shorter > kSegment && shorter < n) {
+              const int length = static_cast<int>(shorter);
+              uv1 = coordsAt(x + length);
+              done = fits(length, uv1, excess(uv1));
+              if (done) n = length;
+            }
+            if (!done) {
+              nextLevel = -1;
+              n = kSegment;
+              uv1 = coordsAt(x + n);
+            }
           }
         }
         // Both ends of the segment are wrapped by the same whole number of tiles.
