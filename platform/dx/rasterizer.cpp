@@ -16,7 +16,7 @@ constexpr double kSubpixel = 1 << kSubpixelBits;
 // rounds halves away from zero as llround does; larger values take llround.
 std::int64_t RoundHalfAway(double v) {
   if (!(std::fabs(v) < 0x1p50)) return std::llround(v);
-  return static_cast<std::int64_t>(v + (v < 0 ? -0.5 : 0.5));
+  return static_cast<std::int64_t>(v + std::copysign(0.5, v));
 }
 
 // The gradients of the planes through three points, shared by every
@@ -61,7 +61,8 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
     const std::int64_t A = -(Y[j] - Y[i]) * sign;
     const std::int64_t B = (X[j] - X[i]) * sign;
     // Pixels exactly on an edge belong to the triangle only on its top or left edges.
-    const bool topLeft = A > 0 || (A == 0 && B > 0);
+    // (Bitwise, not short-circuit: whether an edge is top or left is data.)
+    const bool topLeft = (A > 0) | ((A == 0) & (B > 0));
     t->ea[i] = A << kSubpixelBits;
     t->eb[i] = B << kSubpixelBits;
     t->ec[i] = -A * X[i] - B * Y[i] - (topLeft ? 0 : 1);
@@ -90,9 +91,9 @@ bool SetupTriangle(const RasterState& state, const RasterVertex& a, const Raster
   t->b = PlaneThrough(k, a.b, b.b, c.b);
   t->cornersInRange = true;
   for (const RasterVertex* p : v) {
-    const bool inRange = p->z >= 0 && p->z <= 1 && p->r >= 0 && p->r <= 255 && p->g >= 0 && p->g <= 255 &&
-                         p->b >= 0 && p->b <= 255;
-    t->cornersInRange = t->cornersInRange && inRange;
+    const bool inRange = (p->z >= 0) & (p->z <= 1) & (p->r >= 0) & (p->r <= 255) & (p->g >= 0) & (p->g <= 255) &
+                         (p->b >= 0) & (p->b <= 255);
+    t->cornersInRange &= inRange;
   }
   if (state.texture) {
     t->q = PlaneThrough(k, a.q, b.q, c.q);

@@ -73,8 +73,8 @@ struct EdgeWalk {
   int kind;              // ea > 0: columns x >= -q; ea < 0: x <= q; ea = 0: all or none (q >= 0)
 
   void Start(std::int64_t ea, std::int64_t eb, std::int64_t ec, int y) {
-    kind = ea > 0 ? 1 : ea < 0 ? -1 : 0;
-    d = ea > 0 ? ea : ea < 0 ? -ea : 1;
+    kind = (ea > 0) - (ea < 0);
+    d = std::max<std::int64_t>(ea < 0 ? -ea : ea, 1);
     const std::int64_t k = eb * y + ec;
     q = FloorDiv(k, d);
     r = k - q * d;
@@ -410,21 +410,25 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
   // on the right, and at most one level edge, which only admits or rejects
   // whole rows. Bounds are taken twice over an edge that is the only one of
   // its side, so that every row does the same work without branching on the shape.
+  // (Sorted without branches: the triangle's shape is data.)
   EdgeWalk edges[3];
-  const EdgeWalk* lefts[2] = {nullptr, nullptr};
-  const EdgeWalk* rights[2] = {nullptr, nullptr};
+  const EdgeWalk* lefts[3] = {};
+  const EdgeWalk* rights[3] = {};
   const EdgeWalk* level = nullptr;
+  int leftCount = 0, rightCount = 0;
   for (int i = 0; i < 3; ++i) {
     EdgeWalk& e = edges[i];
     e.Start(t.ea[i], t.eb[i], t.ec[i], t.minY);
-    const EdgeWalk** side = e.kind > 0 ? lefts : e.kind < 0 ? rights : nullptr;
-    if (!side) level = &e;
-    else side[side[0] ? 1 : 0] = &e;
+    lefts[leftCount] = &e;
+    leftCount += e.kind > 0;
+    rights[rightCount] = &e;
+    rightCount += e.kind < 0;
+    level = e.kind == 0 ? &e : level;
   }
   // Every edge level or on one side only: nothing is inside (set-up refuses these).
-  if (!lefts[0] || !rights[0]) return;
-  if (!lefts[1]) lefts[1] = lefts[0];
-  if (!rights[1]) rights[1] = rights[0];
+  if (leftCount == 0 || rightCount == 0) return;
+  lefts[1] = lefts[leftCount - 1];
+  rights[1] = rights[rightCount - 1];
 
   for (int y = t.minY; y < t.maxY; ++y) {
     // The covered columns [left, right) of this row.
