@@ -117,15 +117,15 @@ void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
 }
 
 bool NeedsClipping(const DrawContext& c, const RasterVertex (&tri)[3]) {
-  for (const RasterVertex& v : tri) {
-    if (!(v.q > 0) || v.z < 0 || v.z > 1) return true;
-    if (v.x < static_cast<float>(c.state.clipLeft) - kGuardBand ||
-        v.x > static_cast<float>(c.state.clipRight) + kGuardBand ||
-        v.y < static_cast<float>(c.state.clipTop) - kGuardBand ||
-        v.y > static_cast<float>(c.state.clipBottom) + kGuardBand)
-      return true;
-  }
-  return false;
+  const float left = static_cast<float>(c.state.clipLeft) - kGuardBand;
+  const float right = static_cast<float>(c.state.clipRight) + kGuardBand;
+  const float top = static_cast<float>(c.state.clipTop) - kGuardBand;
+  const float bottom = static_cast<float>(c.state.clipBottom) + kGuardBand;
+  // Bitwise, not short-circuit: which test fails, if any, is data.
+  bool outside = false;
+  for (const RasterVertex& v : tri)
+    outside |= !(v.q > 0) | (v.z < 0) | (v.z > 1) | (v.x < left) | (v.x > right) | (v.y < top) | (v.y > bottom);
+  return outside;
 }
 
 void DrawTriangle(const DrawContext& c, const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& d) {
