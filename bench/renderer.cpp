@@ -21,83 +21,12 @@
 #include "render/device_calls.h"
 #include "render/flares.h"
 #include "render/normals.h"
+#include "render/render_support.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
 #include "scene/scene.h"
 
 namespace {
-
-IDirectDraw* directDraw = nullptr;
-
-// A headless 640 x 480 device with the demo's render states.
-bool CreateDevice(int w, int h) {
-  DxSetDriverSet(DxDriverSet::Headless);
-  RenderDevice = {};
-  if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK) return false;
-  IDirectDraw2* dd2 = nullptr;
-  if (directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<LPVOID*>(&dd2)) != DD_OK) return false;
-  RenderDevice.directDraw2 = dd2;
-  dd2->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
-  DDSURFACEDESC desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = static_cast<DWORD>(w);
-  desc.dwHeight = static_cast<DWORD>(h);
-  desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY;
-  if (dd2->CreateSurface(&desc, &RenderDevice.backBuffer, nullptr) != DD_OK) return false;
-  desc.dwFlags |= DDSD_ZBUFFERBITDEPTH;
-  desc.dwZBufferBitDepth = 16;
-  desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER;
-  if (dd2->CreateSurface(&desc, &RenderDevice.zBuffer, nullptr) != DD_OK) return false;
-  RenderDevice.backBuffer->AddAttachedSurface(RenderDevice.zBuffer);
-  dd2->QueryInterface(IID_IDirect3D2, reinterpret_cast<LPVOID*>(&RenderDevice.direct3D));
-  if (RenderDevice.direct3D->CreateDevice(IID_IDirect3DRGBDevice, RenderDevice.backBuffer, &RenderDevice.device) !=
-      D3D_OK)
-    return false;
-  RenderDevice.direct3D->CreateViewport(&RenderDevice.viewport, nullptr);
-  D3DVIEWPORT2 vp{};
-  vp.dwSize = sizeof vp;
-  vp.dwWidth = static_cast<DWORD>(w);
-  vp.dwHeight = static_cast<DWORD>(h);
-  vp.dvClipWidth = static_cast<float>(w);
-  vp.dvClipHeight = static_cast<float>(h);
-  vp.dvMaxZ = 1.0f;
-  RenderDevice.device->AddViewport(RenderDevice.viewport);
-  RenderDevice.viewport->SetViewport2(&vp);
-  RenderDevice.device->SetCurrentViewport(RenderDevice.viewport);
-  IDirect3DDevice2* d = RenderDevice.device;
-  d->SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, TRUE);
-  d->SetRenderState(D3DRENDERSTATE_ZENABLE, TRUE);
-  d->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESS);
-  d->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
-  d->SetRenderState(D3DRENDERSTATE_TEXTUREMAG, D3DFILTER_LINEAR);
-  d->SetRenderState(D3DRENDERSTATE_TEXTUREMIN, D3DFILTER_MIPLINEAR);
-  d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-  d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
-  RenderDevice.width = w;
-  RenderDevice.height = h;
-  RenderDevice.viewportRect = RECT{0, 0, w, h};
-  RenderDevice.texturesInSystemMemory = true;
-  return true;
-}
-
-void DestroyDevice() {
-  RenderDevice.viewport->Release();
-  RenderDevice.device->Release();
-  RenderDevice.direct3D->Release();
-  RenderDevice.zBuffer->Release();
-  RenderDevice.backBuffer->Release();
-  RenderDevice.directDraw2->Release();
-  directDraw->Release();
-  RenderDevice = {};
-}
-
-void BeginDeviceFrame(int w, int h) {
-  D3DRECT rect{0, 0, w, h};
-  RenderDevice.viewport->Clear(1, &rect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
-  RenderDevice.device->SetRenderState(D3DRENDERSTATE_BLENDENABLE, FALSE);
-  RenderDevice.device->BeginScene();
-}
 
 // A soft round glow for the lens and billboard textures.
 void WriteGlow(const std::string& path, int side) {
@@ -120,6 +49,7 @@ void WriteGlow(const std::string& path, int side) {
   std::fclose(f);
 }
 
+// The scene starts over the glow textures in a folder of the benchmark's own.
 void StartScene() {
   static const std::string dir = [] {
     const std::string d = (std::filesystem::temp_directory_path() / "kavret-bench-renderer").string();
@@ -128,28 +58,7 @@ void StartScene() {
     WriteGlow(d + "/Textures/wall.tga", 128);
     return d;
   }();
-  SetDataDirectory(dir);
-  InitGeometries();
-  InitSprites();
-  InitMeshObjects();
-  InitTextures();
-  InitMaterials();
-  InitCameras();
-  InitLightGroups();
-  InitRenderer();
-  InitParticleSystems();
-}
-
-void EndScene() {
-  FreeGeometries();
-  FreeSprites();
-  FreeMeshObjects();
-  FreeTextures();
-  FreeMaterials();
-  FreeCameras();
-  FreeLightGroups();
-  FreeRenderer();
-  FreeParticleSystems();
+  StartTestScene(dir);
 }
 
 Camera* SceneCamera(int w, int h, Vec4 eye) {
@@ -223,7 +132,8 @@ void PrepareTextures() {
 // so the one flush at the end fails and only the renderer's own work is timed.
 void BM_DrawMeshObject(benchmark::State& state) {
   const bool rasterise = state.range(0) != 0;
-  CreateDevice(640, 480);
+  TestDevice device;
+  device.Create(640, 480);
   StartScene();
   SceneCamera(640, 480, Vec4{0, 0, -300, 1});
   Material* material = AddMaterial("bowl");
@@ -231,20 +141,20 @@ void BM_DrawMeshObject(benchmark::State& state) {
   MeshObject* bowl = AddBowl(40, 25, 150, material);  // 2000 faces, 1066 vertices
   AddLights();
   UpdateCamera(Cameras.current);
-  IDirect3DDevice2* device = RenderDevice.device;
-  BeginDeviceFrame(640, 480);
+  IDirect3DDevice2* d3dDevice = RenderDevice.device;
+  device.BeginFrame();
   if (!rasterise) RenderDevice.device = nullptr;
   std::int64_t vertices = 0;
   for (auto _ : state) {
     DrawMeshObject(bowl);
     vertices += SlotCount;
   }
-  RenderDevice.device = device;
+  RenderDevice.device = d3dDevice;
   RenderDevice.device->EndScene();
   state.counters["faces"] = bowl->geometry->faceCount;
   state.counters["vertices/s"] = benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
-  EndScene();
-  DestroyDevice();
+  EndTestScene();
+  device.Destroy();
 }
 BENCHMARK(BM_DrawMeshObject)->Arg(0)->Arg(1)->ArgName("rasterise");
 
@@ -275,61 +185,63 @@ void BuildFlareScene() {
 }
 
 void BM_FlareSceneFrame(benchmark::State& state) {
-  CreateDevice(640, 480);
+  TestDevice device;
+  device.Create(640, 480);
   StartScene();
   BuildFlareScene();
   for (auto _ : state) {
-    BeginDeviceFrame(640, 480);
+    device.BeginFrame();
     RenderFrame();
     RenderDevice.device->EndScene();
   }
-  EndScene();
-  DestroyDevice();
+  EndTestScene();
+  device.Destroy();
 }
 BENCHMARK(BM_FlareSceneFrame)->Unit(benchmark::kMicrosecond);
 
 // The same frame's device calls, logged once and replayed on their own: the
 // rasteriser's share of the frame above.
 void BM_FlareSceneRasteriserOnly(benchmark::State& state) {
-  CreateDevice(640, 480);
+  TestDevice device;
+  device.Create(640, 480);
   StartScene();
   BuildFlareScene();
   std::vector<RenderCall> log;
   RenderCallLog = &log;
-  BeginDeviceFrame(640, 480);
+  device.BeginFrame();
   RenderFrame();
   RenderDevice.device->EndScene();
   RenderCallLog = nullptr;
-  IDirect3DDevice2* device = RenderDevice.device;
+  IDirect3DDevice2* d3dDevice = RenderDevice.device;
   for (auto _ : state) {
-    BeginDeviceFrame(640, 480);
+    device.BeginFrame();
     for (RenderCall& c : log) {
       switch (c.kind) {
         case RenderCallKind::SetRenderState:
-          device->SetRenderState(c.state, c.value);
+          d3dDevice->SetRenderState(c.state, c.value);
           break;
         case RenderCallKind::BindTexture:
           BindTexture(const_cast<Texture*>(c.texture));
           break;
         case RenderCallKind::UnbindTexture:
-          device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
+          d3dDevice->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
           break;
         case RenderCallKind::DrawPrimitive:
-          device->DrawPrimitive(c.primitive, D3DVT_TLVERTEX, c.vertices.data(),
+          d3dDevice->DrawPrimitive(c.primitive, D3DVT_TLVERTEX, c.vertices.data(),
                                 static_cast<DWORD>(c.vertices.size()), 0);
           break;
         case RenderCallKind::DrawIndexedPrimitive:
-          device->DrawIndexedPrimitive(c.primitive, D3DVT_TLVERTEX, c.vertices.data(),
+          d3dDevice->DrawIndexedPrimitive(c.primitive, D3DVT_TLVERTEX, c.vertices.data(),
                                        static_cast<DWORD>(c.vertices.size()), c.indices.data(),
                                        static_cast<DWORD>(c.indices.size()), 0);
           break;
       }
     }
-    device->EndScene();
+    d3dDevice->EndScene();
   }
   state.counters["draws"] = static_cast<double>(log.size());
-  EndScene();
-  DestroyDevice();
+  EndTestScene();
+  device.Destroy();
 }
 BENCHMARK(BM_FlareSceneRasteriserOnly)->Unit(benchmark::kMicrosecond);
 
