@@ -55,6 +55,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
     };
     const char* v = nullptr;
     long n = 0;
+    // The option's value as a whole number in [low, high] into n, or an error
+    // saying what it needs.
+    auto number = [&](long low, long high, const char* needs) {
+      if (!value(&v)) return false;
+      if (ParseNumber(v, low, high, &n)) return true;
+      *error = arg + " needs " + needs + " (got '" + std::string(v) + "')";
+      return false;
+    };
     if (arg == "--help" || arg == "-h") {
       out->help = true;
     } else if (arg == "--version") {
@@ -74,25 +82,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
       if (!value(&v)) return false;
       out->settingsFile = v;
     } else if (arg == "--frames") {
-      if (!value(&v)) return false;
-      if (!ParseNumber(v, 1, 1000000000L, &n)) {
-        *error = "--frames needs a whole number of frames, 1 or more (got '" + std::string(v) + "')";
-        return false;
-      }
+      if (!number(1, 1000000000L, "a whole number of frames, 1 or more")) return false;
       out->frames = n;
     } else if (arg == "--scene") {
-      if (!value(&v)) return false;
-      if (!ParseNumber(v, 0, 7, &n)) {
-        *error = "--scene needs a scene number from 0 to 7 (got '" + std::string(v) + "')";
-        return false;
-      }
+      if (!number(0, 7, "a scene number from 0 to 7")) return false;
       out->scene = static_cast<int>(n);
     } else if (arg == "--scene-frames") {
-      if (!value(&v)) return false;
-      if (!ParseNumber(v, 0, 1000000, &n)) {
-        *error = "--scene-frames needs a whole number of frames (got '" + std::string(v) + "')";
-        return false;
-      }
+      if (!number(0, 1000000, "a whole number of frames")) return false;
       out->sceneFrames = static_cast<int>(n);
     } else if (arg == "--capture") {
       if (!value(&v)) return false;
@@ -102,11 +98,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
       }
       out->capture = v;
     } else if (arg == "--fps") {
-      if (!value(&v)) return false;
-      if (!ParseNumber(v, 1, 1000, &n)) {
-        *error = "--fps needs a frame rate from 1 to 1000 (got '" + std::string(v) + "')";
-        return false;
-      }
+      if (!number(1, 1000, "a frame rate from 1 to 1000")) return false;
       out->fps = static_cast<int>(n);
     } else if (arg == "--pace") {
       if (!value(&v)) return false;
