@@ -105,4 +105,44 @@ TEST(Lib3dsReadsScenes, LightsAndCameraAreInPlace) {
   }
 }
 
+// Every light and the camera's eye and target have a keyframer node of their
+// name, which puts them where their blocks do at frame 0.
+TEST(Lib3dsReadsScenes, LightsAndCameraHaveTheirNodes) {
+  for (const SceneFile& scene : BuildScenes()) {
+    SCOPED_TRACE(scene.name);
+    FilePtr file = Load(scene);
+    ASSERT_NE(file, nullptr);
+    lib3ds_file_eval(file.get(), 0);
+    for (const LightDef& want : scene.lights) {
+      Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), want.name.c_str(), LIB3DS_LIGHT_NODE);
+      ASSERT_NE(node, nullptr) << want.name;
+      EXPECT_EQ(node->parent_id, LIB3DS_NO_PARENT);
+      EXPECT_FLOAT_EQ(node->data.light.pos[0], want.position.x);
+      EXPECT_FLOAT_EQ(node->data.light.pos[1], want.position.y);
+      EXPECT_FLOAT_EQ(node->data.light.pos[2], want.position.z);
+    }
+    Lib3dsNode* eye = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
+    Lib3dsNode* target = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
+    if (!scene.camera) {
+      EXPECT_EQ(eye, nullptr);
+      EXPECT_EQ(target, nullptr);
+      continue;
+    }
+    ASSERT_EQ(scene.camera->name, "Camera01");
+    ASSERT_NE(eye, nullptr);
+    ASSERT_NE(target, nullptr);
+    EXPECT_FLOAT_EQ(eye->data.camera.pos[0], scene.camera->eye.x);
+    EXPECT_FLOAT_EQ(eye->data.camera.pos[2], scene.camera->eye.z);
+    EXPECT_FLOAT_EQ(eye->data.camera.fov, 2400 / scene.camera->lens);
+    EXPECT_FLOAT_EQ(eye->data.camera.roll, 0);
+    EXPECT_FLOAT_EQ(target->data.target.pos[1], scene.camera->target.y);
+    EXPECT_FLOAT_EQ(target->data.target.pos[2], scene.camera->target.z);
+    // Node numbers run on from the meshes' without a gap or repeat.
+    int nodes = 0;
+    for (Lib3dsNode* n = file->nodes; n; n = n->next) ++nodes;
+    EXPECT_EQ(nodes, static_cast<int>(scene.meshes.size() + scene.lights.size() + 2));
+    EXPECT_EQ(target->node_id, nodes - 1);
+  }
+}
+
 }  // namespace

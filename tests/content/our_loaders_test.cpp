@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -43,7 +45,7 @@ void WalkChunks(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t 
     bool container = false;
     switch (id) {
       case 0x4D4D: case 0x3D3D: case 0xAFFF: case 0xA010: case 0xA020: case 0xA030: case 0xA200:
-      case 0x4100: case 0xB000: case 0xB002:
+      case 0x4100: case 0xB000: case 0xB002: case 0xB003: case 0xB004: case 0xB005: case 0xB006: case 0xB007:
         container = true;
         break;
       case 0x4000:  // a name, then sub-chunks
@@ -69,13 +71,60 @@ void WalkChunks(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t 
   }
 }
 
-int CountListedChunks(const std::string& listing) {
+int CountOccurrences(const std::string& text, const std::string& what) {
   int n = 0;
-  for (std::size_t at = listing.find("Chunk type \""); at != std::string::npos;
-       at = listing.find("Chunk type \"", at + 1)) {
-    ++n;
-  }
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
   return n;
+}
+
+int CountListedChunks(const std::string& listing) { return CountOccurrences(listing, "Chunk type \""); }
+
+// The file with its keyframer section cut out of the main chunk.
+std::vector<std::uint8_t> WithoutKeyframer(std::vector<std::uint8_t> b) {
+  std::size_t at = 6;
+  while (at + 6 <= b.size()) {
+    std::uint32_t length;
+    std::memcpy(&length, &b[at + 2], 4);
+    if ((b[at] | b[at + 1] << 8) == 0xB000) {
+      b.erase(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + length));
+      const auto total = static_cast<std::uint32_t>(b.size());
+      std::memcpy(&b[2], &total, 4);
+      break;
+    }
+    at += length;
+  }
+  return b;
+}
+
+// Every field a loaded file sets in the object, light and camera records,
+// floats in hex so that any change shows.
+std::string DescribeRecords() {
+  std::string out;
+  char line[512];
+  auto vec = [&](const char* what, const Vec4& v) {
+    std::snprintf(line, sizeof line, " %s(%a %a %a %a)", what, v.x, v.y, v.z, v.w);
+    out += line;
+  };
+  for (MeshObject* o = MeshObjects.first; o; o = o->next) {
+    std::snprintf(line, sizeof line, "object %s v=%d f=%d", o->name, o->geometry ? o->geometry->vertexCount : -1,
+                  o->geometry ? o->geometry->faceCount : -1);
+    out += line;
+    vec("at", o->particle.position);
+    vec("rot", o->particle.rotation);
+    vec("scale", o->scale);
+    if (o->geometry && o->geometry->vertexCount > 0) vec("v0", o->geometry->vertices[0].position);
+    out += "\n";
+  }
+  for (Light* l = LightGroups.current->firstLight; l; l = l->next) {
+    std::snprintf(line, sizeof line, "light %s %a %a %a %a %a flare=%d", l->name, l->rangeSquared,
+                  l->farRangeSquared, l->colour[0], l->colour[1], l->colour[2], l->flare ? 1 : 0);
+    out += line;
+    vec("at", l->position);
+    out += "\n";
+  }
+  vec("eye", Cameras.current->eye);
+  vec("target", Cameras.current->target);
+  return out;
 }
 
 // What each scene script looks up by name after loading its file.
@@ -162,6 +211,32 @@ TEST_F(OurLoaders, EverySceneFileLoadsWithEveryChunkRecognised) {
         ASSERT_NE(got->geometry->faces[i].material, LoadState.defaultMaterial) << want.name << " face " << i;
       }
     }
+  }
+}
+
+// The keyframer only lists its tracks, apart from an object's scale: the
+// nodes of lights and cameras, named like the objects their blocks create,
+// must leave every record as the file's mesh data made it.
+TEST_F(OurLoaders, TheKeyframerNodesChangeNoRecord) {
+  for (const SceneFile& scene : BuildScenes()) {
+    SCOPED_TRACE(scene.name);
+    const std::string listing = LoadScene(scene.name);
+    EXPECT_EQ(CountOccurrences(listing, "Chunk type \"Track info\""), static_cast<int>(scene.meshes.size()));
+    EXPECT_EQ(CountOccurrences(listing, "Chunk type \"Pointlight track\""), static_cast<int>(scene.lights.size()));
+    EXPECT_EQ(CountOccurrences(listing, "Chunk type \"Camera track\""), scene.camera ? 1 : 0);
+    EXPECT_EQ(CountOccurrences(listing, "Chunk type \"Camera target track\""), scene.camera ? 1 : 0);
+    const std::string withNodes = DescribeRecords();
+
+    const std::string bare = "Objects/" + scene.name + "barescene01.3ds";
+    const std::vector<std::uint8_t> bytes =
+        WithoutKeyframer(ReadBytes(ArtDir() + "/Objects/" + scene.name + "scene01.3ds"));
+    {
+      std::ofstream out(ArtDir() + "/" + bare, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    EXPECT_EQ(CountOccurrences(LoadScene(scene.name + "bare"), "Keyframer"), 0);
+    EXPECT_EQ(DescribeRecords(), withNodes);
+    std::filesystem::remove(ArtDir() + "/" + bare);
   }
 }
 

@@ -41,6 +41,9 @@ enum : std::uint16_t {
   kMapTiling = 0xA351,
   kKeyframer = 0xB000,
   kNode = 0xB002,
+  kCameraNode = 0xB003,
+  kCameraTargetNode = 0xB004,
+  kLightNode = 0xB005,
   kKeyframerHeader = 0xB00A,
   kFrames = 0xB008,
   kNodeName = 0xB010,
@@ -48,6 +51,8 @@ enum : std::uint16_t {
   kPositionKeys = 0xB020,
   kRotationKeys = 0xB021,
   kScaleKeys = 0xB022,
+  kFovKeys = 0xB023,
+  kRollKeys = 0xB024,
   kNodeId = 0xB030,
 };
 
@@ -180,9 +185,11 @@ void WriteCamera(ChunkWriter& w, const CameraDef& c) {
   w.End();
 }
 
-// Header of a key track with one key at frame 0: flags, two unknown words,
-// the key count as a double word, then frame (double word) and spline flags.
-void TrackHeader(ChunkWriter& w) {
+// A key track with one key at frame 0 and no spline values: flags, two
+// unknown words, the key count as a double word, then the key's frame (double
+// word) and spline flags; the caller writes the key's value and closes it.
+void BeginTrack(ChunkWriter& w, std::uint16_t id) {
+  w.Begin(id);
   w.U16(0);
   w.U32(0);
   w.U32(0);
@@ -191,36 +198,70 @@ void TrackHeader(ChunkWriter& w) {
   w.U16(0);
 }
 
-void WriteNode(ChunkWriter& w, const Mesh& m, std::uint16_t id) {
-  w.Begin(kNode);
+void PositionTrack(ChunkWriter& w, Vec3 p) {
+  BeginTrack(w, kPositionKeys);
+  w.Float(p.x);
+  w.Float(p.y);
+  w.Float(p.z);
+  w.End();
+}
+
+void FloatTrack(ChunkWriter& w, std::uint16_t id, float f) {
+  BeginTrack(w, id);
+  w.Float(f);
+  w.End();
+}
+
+// Opens a keyframer node: its number, then its header with the name of the
+// object, light or camera it animates, at the top of the hierarchy.
+void BeginNode(ChunkWriter& w, std::uint16_t tag, std::uint16_t& id, const std::string& name) {
+  w.Begin(tag);
   w.Begin(kNodeId);
-  w.U16(id);
+  w.U16(id++);
   w.End();
   w.Begin(kNodeName);
-  w.Name(m.name);
+  w.Name(name);
   w.U16(0);
   w.U16(0);
   w.U16(0xFFFF);  // no parent
   w.End();
+}
+
+void WriteMeshNode(ChunkWriter& w, const Mesh& m, std::uint16_t& id) {
+  BeginNode(w, kNode, id, m.name);
   w.Begin(kPivot);
   w.Float(0);
   w.Float(0);
   w.Float(0);
   w.End();
-  w.Begin(kPositionKeys);
-  TrackHeader(w);
-  w.Float(m.pivot.x);
-  w.Float(m.pivot.y);
-  w.Float(m.pivot.z);
-  w.End();
-  w.Begin(kRotationKeys);
-  TrackHeader(w);
+  PositionTrack(w, m.pivot);
+  BeginTrack(w, kRotationKeys);
   for (float f : {0.0f, 0.0f, 0.0f, 1.0f}) w.Float(f);
   w.End();
-  w.Begin(kScaleKeys);
-  TrackHeader(w);
+  BeginTrack(w, kScaleKeys);
   for (float f : {1.0f, 1.0f, 1.0f}) w.Float(f);
   w.End();
+  w.End();
+}
+
+// An omni light's node: where it stands. Editors tie a light to the scene
+// graph through a node of its name, so every light gets one.
+void WriteLightNode(ChunkWriter& w, const LightDef& l, std::uint16_t& id) {
+  BeginNode(w, kLightNode, id, l.name);
+  PositionTrack(w, l.position);
+  w.End();
+}
+
+// A camera is two nodes of the same name: the eye with its field of view
+// (the editor's 2400 / lens, in degrees) and roll, then the target.
+void WriteCameraNodes(ChunkWriter& w, const CameraDef& c, std::uint16_t& id) {
+  BeginNode(w, kCameraNode, id, c.name);
+  PositionTrack(w, c.eye);
+  FloatTrack(w, kFovKeys, 2400 / c.lens);
+  FloatTrack(w, kRollKeys, 0);
+  w.End();
+  BeginNode(w, kCameraTargetNode, id, c.name);
+  PositionTrack(w, c.target);
   w.End();
 }
 
@@ -259,7 +300,10 @@ std::vector<std::uint8_t> Encode3ds(const SceneFile& scene) {
   w.U32(0);
   w.U32(kLastFrame);
   w.End();
-  for (std::size_t i = 0; i < scene.meshes.size(); ++i) WriteNode(w, scene.meshes[i], static_cast<std::uint16_t>(i));
+  std::uint16_t id = 0;
+  for (const Mesh& m : scene.meshes) WriteMeshNode(w, m, id);
+  for (const LightDef& l : scene.lights) WriteLightNode(w, l, id);
+  if (scene.camera) WriteCameraNodes(w, *scene.camera, id);
   w.End();
 
   w.End();

@@ -38,7 +38,8 @@ struct SceneFile {
 };
 
 // Encodes the scene as a 3DS file: materials, then object blocks for the
-// meshes, lights and camera, then a keyframer section with one node per mesh.
+// meshes, lights and camera, then a keyframer section with a node for every
+// mesh and light and the camera's eye and target nodes.
 std::vector<std::uint8_t> Encode3ds(const SceneFile& scene);
 
 // The eight scenes, in playlist order.
