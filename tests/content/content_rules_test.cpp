@@ -175,6 +175,59 @@ TEST(ArtPlacement, RocketStandsAtTheEmitterAndTheDriftMeetsTheOrbit) {
   EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [](const LightDef& l) { return l.name == "rocket_lig"; }));
 }
 
+// Lowest and highest z of a mesh's vertices.
+std::pair<float, float> HeightRange(const Mesh& m) {
+  float lo = 1e30f, hi = -1e30f;
+  for (const MeshVertex& v : m.vertices) {
+    lo = std::min(lo, v.p.z);
+    hi = std::max(hi, v.p.z);
+  }
+  return {lo, hi};
+}
+
+// The exhaust falls from the nozzle and bounces on the plane z = 0 (the
+// script's floor collider), so the pad's top must be that plane: a higher
+// pad swallows the sprites. The rocket and the tower stand on the pad, the
+// rest on the field around it.
+TEST(ArtPlacement, RocketPadTopIsTheExhaustsFloor) {
+  constexpr float kExhaustFloor = 0;
+  const SceneFile& s = Scene("rocket");
+  const Mesh* pad = FindMesh(s, "pad");
+  const Mesh* ground = FindMesh(s, "ground");
+  ASSERT_TRUE(pad && ground);
+  EXPECT_FLOAT_EQ(HeightRange(*pad).second, kExhaustFloor);
+  // The pad reaches well beyond the nozzle on every side, where the sprites land.
+  float west = 1e30f, east = -1e30f, south = 1e30f, north = -1e30f;
+  for (const MeshVertex& v : pad->vertices) {
+    west = std::min(west, v.p.x);
+    east = std::max(east, v.p.x);
+    south = std::min(south, v.p.y);
+    north = std::max(north, v.p.y);
+  }
+  EXPECT_LE(west, 116 - 250.0f);
+  EXPECT_GE(east, 116 + 250.0f);
+  EXPECT_LE(south, 29 - 250.0f);
+  EXPECT_GE(north, 29 + 250.0f);
+  const float field = HeightRange(*pad).first;
+  EXPECT_LT(field, kExhaustFloor);
+  // The field is flat around the pad, at the pad's foot.
+  for (const MeshVertex& v : ground->vertices) {
+    if (std::hypot(v.p.x - 116, v.p.y - 29) < 2000) {
+      EXPECT_FLOAT_EQ(v.p.z, field);
+    }
+  }
+  for (const char* name : {"rocket69", "tower"}) {
+    const Mesh* m = FindMesh(s, name);
+    ASSERT_NE(m, nullptr) << name;
+    EXPECT_FLOAT_EQ(HeightRange(*m).first, kExhaustFloor) << name;
+  }
+  for (const char* name : {"bunker", "tanks"}) {
+    const Mesh* m = FindMesh(s, name);
+    ASSERT_NE(m, nullptr) << name;
+    EXPECT_FLOAT_EQ(HeightRange(*m).first, field) << name;
+  }
+}
+
 // From frame 1000 the rocket climbs by 0.1, 0.2, ... a frame: about 112000
 // units by the scene's end. The lights that climb with it fade (the renderer
 // divides by their distance from the origin), so some light must still reach

@@ -8,16 +8,18 @@ namespace {
 
 // The nozzle: the rocket's pivot and where the script's exhaust emitter sits.
 constexpr Vec3 kNozzle{116, 29, 64};
-constexpr float kPadHalf = 300, kPadTop = 14;
+// The exhaust bounces on the plane z = 0, so that is the pad's top; the pad
+// is a slab standing on the field 14 units lower.
+constexpr float kPadHalf = 300, kPadTop = 0, kGroundLevel = -14;
 constexpr float kBodyRadius = 40, kBodyBottom = 100, kBodyTop = 400, kNoseTip = 560;
 constexpr float kFinReach = 110, kFinTop = 210;
 constexpr int kRocketSegments = 24;
 
-constexpr Vec3 kTowerBase{336, 29, 0};
+constexpr Vec3 kTowerBase{336, 29, kPadTop};  // on the pad
 constexpr float kTowerHalf = 45, kTowerHeight = 600, kArmHeight = 360;
 
-constexpr Vec3 kBunker{-700, -450, 0};
-constexpr Vec3 kTank1{750, 650, 0}, kTank2{980, 480, 0};
+constexpr Vec3 kBunker{-700, -450, kGroundLevel};
+constexpr Vec3 kTank1{750, 650, kGroundLevel}, kTank2{980, 480, kGroundLevel};
 
 constexpr float kGroundHalf = 4800, kGroundCell = 400, kHillsFrom = 3000;
 constexpr float kSkyRadius = 3000;
@@ -121,12 +123,13 @@ SceneFile BuildRocketScene() {
                  Material("girder", "METAL.TGA"),       Material("metal", "METAL.TGA"),
                  Material("concrete", "CONCRETE.TGA"),  Material("grass", "GRASS.TGA"),
                  Material("sky", "SKYDAY.TGA")};
-  AddMesh(s, Ground("ground", 0, 0, 0, kGroundHalf, kGroundCell, "grass", 500,
+  AddMesh(s, Ground("ground", 0, 0, kGroundLevel, kGroundHalf, kGroundCell, "grass", 500,
                     Hills(0, 0, kHillsFrom, kGroundHalf - kHillsFrom, 900, 7)));
   Mesh pad;
   pad.name = "pad";
-  pad.pivot = {kNozzle.x, kNozzle.y, 0};
-  AddBox(pad, {kNozzle.x - kPadHalf, kNozzle.y - kPadHalf, 0}, {kNozzle.x + kPadHalf, kNozzle.y + kPadHalf, kPadTop},
+  pad.pivot = {kNozzle.x, kNozzle.y, kPadTop};
+  AddBox(pad, {kNozzle.x - kPadHalf, kNozzle.y - kPadHalf, kGroundLevel},
+         {kNozzle.x + kPadHalf, kNozzle.y + kPadHalf, kPadTop},
          "concrete", 300);
   AddMesh(s, std::move(pad));
   AddMesh(s, Rocket());
