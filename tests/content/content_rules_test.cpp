@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "art_output.h"
 #include "tools/content/art/scene_file.h"
@@ -408,6 +411,59 @@ TEST(ArtPlacement, OutroGreetingsTurnWithTheirFramesAndFaceTheFinalEye) {
   }
   ASSERT_FALSE(s.lights.empty());
   EXPECT_TRUE(std::any_of(s.lights.begin(), s.lights.end(), [](const LightDef& l) { return l.name == "sun"; }));
+}
+
+// The corners of a mesh's faces that use one material, rounded to a hundredth
+// and sorted, so that two meshes built in different orders compare equal.
+std::vector<std::array<long, 3>> Corners(const Mesh& m, const std::string& material,
+                                         const std::function<Vec3(Vec3)>& move = [](Vec3 p) { return p; }) {
+  std::vector<std::array<long, 3>> out;
+  for (const MeshFace& f : m.faces) {
+    if (m.materials[f.material] != material) continue;
+    for (std::uint16_t i : {f.a, f.b, f.c}) {
+      const Vec3 p = move(m.vertices[i].p);
+      out.push_back({std::lround(p.x * 100), std::lround(p.y * 100), std::lround(p.z * 100)});
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// While the greetings turn, both faces are seen in turn. The front's letters
+// (greet*) stand before a solid board, and the back's (in greetf*) behind it
+// are the front's turned half a turn about the pivot: they read the right way
+// round from behind instead of showing the front's letters mirrored.
+TEST(ArtPlacement, OutroGreetingsReadTheRightWayRoundFromBothSides) {
+  const SceneFile& s = Scene("outro");
+  for (const auto& [text, frame] : {std::pair{"greet1", "greetf1"}, std::pair{"greet2", "greetf2"}}) {
+    SCOPED_TRACE(text);
+    const Mesh* t = FindMesh(s, text);
+    const Mesh* f = FindMesh(s, frame);
+    ASSERT_TRUE(t && f);
+    const Vec3 c = t->pivot;
+    const auto front = Corners(*t, "letters");
+    const auto back = Corners(*f, "letters");
+    const auto board = Corners(*f, "stone");
+    ASSERT_FALSE(front.empty());
+    ASSERT_FALSE(board.empty());
+    EXPECT_EQ(Corners(*f, "letters", [&](Vec3 p) { return Vec3{2 * c.x - p.x, 2 * c.y - p.y, p.z}; }), front);
+    EXPECT_EQ(back.size(), front.size());
+    // Board between the faces, covering every letter.
+    long boardLo[3] = {LONG_MAX, LONG_MAX, LONG_MAX}, boardHi[3] = {LONG_MIN, LONG_MIN, LONG_MIN};
+    for (const auto& p : board) {
+      for (int i = 0; i < 3; ++i) {
+        boardLo[i] = std::min(boardLo[i], p[i]);
+        boardHi[i] = std::max(boardHi[i], p[i]);
+      }
+    }
+    for (const auto& p : front) {
+      EXPECT_LE(p[1], boardLo[1]);
+      EXPECT_TRUE(p[0] >= boardLo[0] && p[0] <= boardHi[0] && p[2] >= boardLo[2] && p[2] <= boardHi[2]);
+    }
+    for (const auto& p : back) EXPECT_GE(p[1], boardHi[1]);
+    EXPECT_LT(boardLo[1], std::lround(c.y * 100));
+    EXPECT_GT(boardHi[1], std::lround(c.y * 100));
+  }
 }
 
 TEST(ArtOutput, TwoRunsWriteTheSameBytes) {

@@ -2,6 +2,8 @@
 // turning in opposite directions; behind them a tower carries the "sun" the
 // fountain sprays from. The eye starts beside the sun and flies back to the
 // camera chunk's eye, then drifts along +x from the first greeting to the second.
+// Each frame holds a board with the greeting on both faces, so that it reads
+// the right way round from either side while it turns.
 #include <cmath>
 
 #include "tools/content/art/scenery.h"
@@ -23,8 +25,11 @@ struct Greeting {
 };
 const Greeting kGreetings[] = {{"greet1", "greetf1", {0, 0, 340}, {"GREETINGS", "TO ALL"}},
                                {"greet2", "greetf2", {1300, 300, 340}, {"THANKS FOR", "WATCHING!"}}};
-constexpr float kPixel = 18, kLetterDepth = 30;
+constexpr float kPixel = 18;
 constexpr float kFrameHalfWidth = 590, kFrameHalfHeight = 200, kFrameBar = 26, kFrameDepth = 44;
+// The board fills the frame's opening; the letters stand on its two faces,
+// as deep as the frame's bars.
+constexpr float kBoardHalfDepth = 4, kLetterDepth = kFrameDepth / 2 - kBoardHalfDepth;
 constexpr float kStandRadius = 55;
 
 // The sun's tower: its brazier sits just under the fountain's emitter (0, 1000, 800).
@@ -37,6 +42,25 @@ constexpr float kSkyRadius = 3000;
 const LightDef kSun{"sun", {0, 1000, 800}, 1.0f, 0.85f, 0.6f, 1500, 5000};
 const LightDef kFill{"fill", {-200, -1800, 900}, 0.9f, 0.85f, 0.8f, 2500, 6000};
 
+// Where the letters of one face stand: `side` -1 is the front (-y, towards
+// the final eye), +1 the back.
+Vec3 LettersCentre(const Greeting& g, float side) {
+  return g.centre + Vec3{0, side * (kBoardHalfDepth + kLetterDepth / 2), 0};
+}
+
+// The front face's letters, read from -y.
+Mesh FrontText(const Greeting& g) {
+  Mesh m;
+  m.name = g.text;
+  m.pivot = g.centre;
+  AddText(m, g.lines, LettersCentre(g, -1), {1, 0, 0}, kPixel, kLetterDepth, "letters");
+  return m;
+}
+
+// The frame, its board and the back face's letters, which run along -x so
+// that they read from +y: the front's letters turned half a turn. They turn
+// with the front's object, which has no room left for them within the
+// renderer's vertex budget.
 Mesh Frame(const Greeting& g) {
   Mesh m;
   m.name = g.frame;
@@ -47,6 +71,8 @@ Mesh Frame(const Greeting& g) {
   AddBox(m, c + Vec3{-w, -d, -h}, c + Vec3{w, d, -h + b}, "frame", 200);
   AddBox(m, c + Vec3{-w, -d, -h + b}, c + Vec3{-w + b, d, h - b}, "frame", 200);
   AddBox(m, c + Vec3{w - b, -d, -h + b}, c + Vec3{w, d, h - b}, "frame", 200);
+  AddBox(m, c + Vec3{-w + b, -kBoardHalfDepth, -h + b}, c + Vec3{w - b, kBoardHalfDepth, h - b}, "stone", 200);
+  AddText(m, g.lines, LettersCentre(g, 1), {-1, 0, 0}, kPixel, kLetterDepth, "letters");
   return m;
 }
 
@@ -63,11 +89,7 @@ SceneFile BuildOutroScene() {
   stands.name = "stands";
   stands.pivot = kGreetings[0].centre;
   for (const Greeting& g : kGreetings) {
-    Mesh text;
-    text.name = g.text;
-    text.pivot = g.centre;
-    AddText(text, g.lines, g.centre, {1, 0, 0}, kPixel, kLetterDepth, "letters");
-    AddMesh(s, std::move(text));
+    AddMesh(s, FrontText(g));
     AddMesh(s, Frame(g));
     // The stand reaches up into the frame's lower bar, which turns about it.
     const Vec3 foot{g.centre.x, g.centre.y, 0};
