@@ -25,7 +25,7 @@ const char* UsageText() {
          "\n"
          "  --data DIR        read Objects/, Textures/ and Midas/ from DIR\n"
          "  --settings FILE   keep the settings in FILE instead of ~/.config/kavret/registry.reg\n"
-         "  --headless        no window: render off screen\n"
+         "  --headless        no window: render off screen (stored settings are read, never changed)\n"
          "  --frames N        end after N presented frames\n"
          "  --scene N         start with scene N (0-7)\n"
          "  --no-music        play without music (this run only)\n"

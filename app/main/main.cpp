@@ -95,6 +95,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kavret: no display available; running headless\n");
   }
   const bool headless = WinCurrentBackend() == WinBackend::Headless;
+  // Nobody answers the set-up dialog of a headless run: it accepts the
+  // off-screen driver, which must not replace the driver a person chose.
+  RegistrySetReadOnly(headless);
   MusicSetOutput(app.capturing ? MusicOutput::Capture : headless ? MusicOutput::Silent : MusicOutput::Live);
 
   if (options.sceneFrames > 0) {

@@ -46,6 +46,7 @@ struct RegistryState {
   std::string file;
   bool loaded = false;
   bool damaged = false;
+  bool readOnly = false;
   std::vector<RegistryKey> keys;
 };
 RegistryState reg;
@@ -293,7 +294,7 @@ void MakeDirectories(const std::string& file) {
 }
 
 bool Save() {
-  if (reg.damaged) return false;
+  if (reg.damaged || reg.readOnly) return false;
   std::string text = "REGEDIT4\n";
   for (const auto& k : reg.keys) {
     text += "\n[HKEY_CURRENT_USER" + (k.path.empty() ? std::string() : "\\" + k.path) + "]\n";
@@ -331,6 +332,8 @@ bool RegistryFileDamaged() {
   Load();
   return reg.damaged;
 }
+
+void RegistrySetReadOnly(bool readOnly) { reg.readOnly = readOnly; }
 
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM, void*, HKEY* result,
                      DWORD* disposition) {
@@ -390,7 +393,8 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* d
     }
   }
   if (!replaced) k->values.push_back(value);
-  if (reg.damaged) return ERROR_SUCCESS;  // kept for this run only; the file stays as it is
+  // Kept for this run only; the file stays as it is.
+  if (reg.damaged || reg.readOnly) return ERROR_SUCCESS;
   return Save() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 

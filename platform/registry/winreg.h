@@ -41,3 +41,8 @@ const std::string& RegistryFile();
 // The file as read could not be understood: it is left untouched and the
 // values live in memory only for this run.
 bool RegistryFileDamaged();
+// Read-only: the file is read but never written or created; keys and values
+// set meanwhile live in memory for this run only. Runs that nobody watches
+// (headless, captures) use it so that they never change a person's choices.
+// Kept across RegistrySetFile.
+void RegistrySetReadOnly(bool readOnly);

@@ -64,6 +64,7 @@ class SetupDialog : public ::testing::Test {
     });
   }
   void TearDown() override {
+    RegistrySetReadOnly(false);
     DialogSetHeadlessUser(nullptr);
     WinShutdown();
   }
@@ -260,19 +261,25 @@ TEST_F(SetupDialog, CancelAndTheCloseBoxSaveNothing) {
   EXPECT_EQ(registry.Text(), before);
 }
 
-TEST_F(SetupDialog, HeadlessRunAcceptsWithTheStoredMusicAndLoopChoices) {
+TEST_F(SetupDialog, HeadlessRunAcceptsWithTheStoredChoicesAndLeavesThemStored) {
   registry.Write("UseSound", REG_DWORD, {0});
   registry.Write("IsLooping", REG_DWORD, {1});
   registry.Write("Driver Name", REG_SZ, TempRegistry::Text255("A driver of another run"));
+  const std::string before = registry.Text();
   for (DisplayDriver& d : displayDrivers) d = DisplayDriver{};
   SetDriver(0, "Offscreen capture", {Mode(640, 480), Mode(800, 600)});
+  // Nobody answers: the program runs with the settings read-only, and the
+  // dialog accepts the only driver there is.
+  RegistrySetReadOnly(true);
   DialogSetHeadlessUser(nullptr);
   EXPECT_TRUE(RunSetupDialog(owner));
   EXPECT_EQ(selectedDriver, 0);
   EXPECT_EQ(selectedMode, 0);
   EXPECT_EQ(DemoSettings.useSound, 0);
   EXPECT_EQ(DemoSettings.isLooping, 1);
-  EXPECT_STREQ(DemoSettings.driverName, "Offscreen capture");
+  // The driver a person chose is still there for the next live run.
+  EXPECT_EQ(registry.Text(), before);
+  EXPECT_EQ(registry.Read("Driver Name").data, TempRegistry::Text255("A driver of another run"));
 }
 
 }  // namespace

@@ -1,2 +1,3 @@
 target_link_libraries(test_integration PRIVATE PkgConfig::SDL2)
-add_dependencies(test_integration kavret_data)
+# The headless settings test runs the program itself.
+add_dependencies(test_integration kavret kavret_data)

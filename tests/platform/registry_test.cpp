@@ -20,7 +20,10 @@ class RegistryFileTest : public ::testing::Test {
     fs::remove(file);
     RegistrySetFile(file.string());
   }
-  void TearDown() override { fs::remove(file); }
+  void TearDown() override {
+    RegistrySetReadOnly(false);
+    fs::remove(file);
+  }
   std::string Contents() {
     std::ifstream in(file);
     std::stringstream ss;
@@ -101,6 +104,48 @@ TEST_F(RegistryFileTest, DamagedFileIsReportedAndNeverOverwritten) {
   EXPECT_EQ(back, 1);
   RegCloseKey(key);
   EXPECT_EQ(Contents(), damaged);
+}
+
+TEST_F(RegistryFileTest, ReadOnlyRunsReadTheFileAndNeverWriteIt) {
+  HKEY key = Open();
+  const BYTE one = 1, zero = 0;
+  ASSERT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  RegCloseKey(key);
+  const std::string stored = Contents();
+
+  // Values set meanwhile are seen for the rest of the run, and the file keeps
+  // its bytes, whatever file the run is pointed at afterwards.
+  RegistrySetReadOnly(true);
+  RegistrySetFile(file.string());
+  key = Open();
+  BYTE back = 0;
+  DWORD size = 1;
+  ASSERT_EQ(RegQueryValueExA(key, "Flag", nullptr, nullptr, &back, &size), ERROR_SUCCESS);
+  EXPECT_EQ(back, 1);
+  EXPECT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &zero, 1), ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExA(key, "Other", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  size = 1;
+  ASSERT_EQ(RegQueryValueExA(key, "Flag", nullptr, nullptr, &back, &size), ERROR_SUCCESS);
+  EXPECT_EQ(back, 0);
+  RegCloseKey(key);
+  EXPECT_EQ(Contents(), stored);
+
+  // A first run creates no file: neither the key nor the default settings.
+  const fs::path fresh = file.string() + ".fresh";
+  fs::remove(fresh);
+  RegistrySetFile(fresh.string());
+  DemoSettings = DemoSettingsRecord{};
+  LoadSettings();
+  SaveSettings();
+  EXPECT_EQ(DemoSettings.useSound, 1);
+  EXPECT_FALSE(fs::exists(fresh));
+
+  RegistrySetReadOnly(false);
+  RegistrySetFile(file.string());
+  key = Open();
+  ASSERT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &zero, 1), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_NE(Contents().find("\"Flag\"=hex(4):00"), std::string::npos);
 }
 
 TEST_F(RegistryFileTest, FirstRunWritesDefaultsAndLaterRunsReadThem) {
