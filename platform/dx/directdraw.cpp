@@ -3,24 +3,28 @@
 // cooperative level and surface creation.
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
+#include <span>
+#include <string>
 
 #include "platform/dx/dx_internal.h"
 
 namespace {
 
-struct ModeInfo {
-  DWORD width, height, bits;
-};
 // 16-bit modes for the demo, and a few others that callers must skip.
-constexpr ModeInfo modeList[] = {{640, 480, 16}, {640, 480, 32}, {800, 600, 16}, {800, 600, 32}, {1024, 768, 16}};
+constexpr DxDisplayModeInfo modeList[] = {
+    {640, 480, 16, 0}, {640, 480, 32, 0}, {800, 600, 16, 0}, {800, 600, 32, 0}, {1024, 768, 16, 0}};
 
 bool IsZeroGuid(const GUID& g) { return g == GUID{}; }
 
-bool ModeOffered(DWORD width, DWORD height, DWORD bits) {
-  for (const ModeInfo& m : modeList)
-    if (m.width == width && m.height == height && m.bits == bits) return true;
+std::span<const DxDisplayModeInfo> ModesOf(const DxDriverInfo* driver) {
+  if (const DxTestDriver* test = DxTestDriverOf(driver)) return test->modes;
+  return modeList;
+}
+
+bool ModeOffered(const DxDriverInfo* driver, DWORD width, DWORD height, DWORD bits) {
+  for (const DxDisplayModeInfo& m : ModesOf(driver))
+    if (m.width == width && m.height == height && m.bitsPerPixel == bits) return true;
   return false;
 }
 
@@ -114,11 +118,10 @@ HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectD
 HRESULT DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, LPVOID context) {
   if (!callback) return DDERR_INVALIDPARAMS;
   for (const DxDriverInfo& d : DxCurrentDrivers()) {
+    // The callback gets copies it may write to, of whatever length.
     GUID guid = d.guid;
-    char description[64], name[64];
-    std::snprintf(description, sizeof description, "%s", d.description);
-    std::snprintf(name, sizeof name, "%s", d.name);
-    if (callback(d.hasGuid ? &guid : nullptr, description, name, context) == DDENUMRET_CANCEL) break;
+    std::string description = d.description, name = d.name;
+    if (callback(d.hasGuid ? &guid : nullptr, description.data(), name.data(), context) == DDENUMRET_CANCEL) break;
   }
   return DD_OK;
 }
@@ -138,6 +141,7 @@ HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) 
   if (!found) return DDERR_INVALIDPARAMS;
   auto* dd = new IDirectDraw;
   dd->driver = found;
+  ++dx.openDirectDraws;
   *directDraw = dd;
   return DD_OK;
 }
@@ -152,6 +156,8 @@ HRESULT IDirectDraw::QueryInterface(REFIID iid, LPVOID* object) {
     return DD_OK;
   }
   if (iid == IID_IDirectDraw2) {
+    const DxTestDriver* test = DxTestDriverOf(driver);
+    if (test && !test->hasDirectDraw2) return E_NOINTERFACE;
     auto* dd2 = new IDirectDraw2;
     dd2->directDraw = this;
     AddRef();
@@ -172,6 +178,7 @@ ULONG IDirectDraw::Release() {
     if (cooperativeWindow) DxSetSdlFullScreen(cooperativeWindow, false);
     dx.display = DxDisplayState{};
   }
+  --dx.openDirectDraws;
   delete this;
   return 0;
 }
@@ -223,18 +230,19 @@ HRESULT IDirectDraw2::EnumDisplayModes(DWORD, DDSURFACEDESC* match, LPVOID conte
                                        LPDDENUMMODESCALLBACK callback) {
   if (HRESULT r = DxEnter(DxMethod::EnumDisplayModes)) return r;
   if (!callback || (match && match->dwSize != sizeof(DDSURFACEDESC))) return DDERR_INVALIDPARAMS;
-  for (const ModeInfo& m : modeList) {
+  for (const DxDisplayModeInfo& m : ModesOf(directDraw->driver)) {
     DDSURFACEDESC desc{};
     desc.dwSize = sizeof desc;
     desc.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
     desc.dwWidth = m.width;
     desc.dwHeight = m.height;
-    desc.lPitch = static_cast<LONG>(m.width * m.bits / 8);
-    desc.dwRefreshRate = 0;
-    if (m.bits == 16) {
+    desc.lPitch = static_cast<LONG>(m.width * m.bitsPerPixel / 8);
+    desc.dwRefreshRate = m.refreshRate;
+    if (m.bitsPerPixel == 16) {
       desc.ddpfPixelFormat = DxRgb565Format();
     } else {
-      desc.ddpfPixelFormat = DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_RGB, 0, {32}, 0xFF0000, 0xFF00, 0xFF, 0};
+      desc.ddpfPixelFormat =
+          DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_RGB, 0, {m.bitsPerPixel}, 0xFF0000, 0xFF00, 0xFF, 0};
     }
     if (match && (match->dwFlags & DDSD_WIDTH) && match->dwWidth != m.width) continue;
     if (match && (match->dwFlags & DDSD_HEIGHT) && match->dwHeight != m.height) continue;
@@ -265,7 +273,7 @@ HRESULT IDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPix
   if (HRESULT r = DxEnter(DxMethod::SetDisplayMode)) return r;
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (!(directDraw->cooperativeLevel & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
-  if (!ModeOffered(width, height, bitsPerPixel)) return DDERR_INVALIDMODE;
+  if (!ModeOffered(directDraw->driver, width, height, bitsPerPixel)) return DDERR_INVALIDMODE;
   directDraw->modeWidth = width;
   directDraw->modeHeight = height;
   directDraw->modeBits = bitsPerPixel;

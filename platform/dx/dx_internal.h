@@ -10,6 +10,10 @@
 
 struct DxState {
   DxDriverSet driverSet = DxDriverSet::Auto;
+  // DxSetTestDrivers: what the tests asked for, and the drivers made from it.
+  std::vector<DxTestDriver> testDrivers;
+  std::vector<DxDriverInfo> testDriverInfos;
+  int openDirectDraws = 0;
   std::array<int, static_cast<int>(DxMethod::Count)> failCount{};
   std::array<HRESULT, static_cast<int>(DxMethod::Count)> failResult{};
   std::array<int, static_cast<int>(DxMethod::Count)> calls{};
@@ -29,6 +33,8 @@ extern DxState dx;
 
 // Counts the call and answers an injected failure: DD_OK when the call may go on.
 HRESULT DxEnter(DxMethod method);
+// The test driver behind a driver entry; null for the usual drivers.
+const DxTestDriver* DxTestDriverOf(const DxDriverInfo* driver);
 
 // Surfaces.
 IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/dx/d3d.h"
@@ -58,6 +59,25 @@ struct DxDriverInfo {
   bool sdlFullScreen;  // presents in an SDL full-screen window
 };
 const std::vector<DxDriverInfo>& DxCurrentDrivers();
+
+// Drivers reported instead of the usual ones, so that tests can offer more
+// drivers, display modes or description characters than a caller's tables
+// hold, or a driver without the IDirectDraw2 interface. The first is the
+// primary display driver (reported without a GUID); the others get GUIDs of
+// their own. Set it before opening any driver; an empty list, and
+// DxResetForTests, go back to the usual drivers.
+struct DxDisplayModeInfo {
+  DWORD width, height, bitsPerPixel, refreshRate;
+};
+struct DxTestDriver {
+  std::string description;
+  std::vector<DxDisplayModeInfo> modes;  // in the order EnumDisplayModes reports them
+  DWORD caps = DDCAPS_3D | DDCAPS_GDI;
+  bool hasDirectDraw2 = true;  // false: QueryInterface for it answers E_NOINTERFACE
+};
+void DxSetTestDrivers(const std::vector<DxTestDriver>& drivers);
+// DirectDraw objects opened and not yet released (tests: nothing is left open).
+int DxOpenDirectDrawObjects();
 
 // Fault injection. The next `count` calls of a method fail with `result`.
 enum class DxMethod {

@@ -10,6 +10,8 @@ namespace {
 // The full-screen driver has a GUID of its own; the windowed ones are the primary
 // display driver and come without one.
 constexpr GUID fullScreenGuid = {0x4B617672, 0x6574, 0x4653, {0x53, 0x4F, 0x46, 0x54, 0x52, 0x47, 0x42, 0x01}};
+// Test drivers after the first: this GUID with the driver's index in its last byte.
+constexpr GUID testGuidBase = {0x4B617672, 0x6574, 0x5445, {0x53, 0x54, 0x44, 0x52, 0x56, 0x00, 0x00, 0x00}};
 constexpr DWORD blitCaps = DDCAPS_BLT | DDCAPS_BLTSTRETCH | DDCAPS_BLTCOLORFILL;
 
 const std::vector<DxDriverInfo> displayDriverList = {
@@ -23,6 +25,7 @@ const std::vector<DxDriverInfo> headlessDriverList = {
 }  // namespace
 
 const std::vector<DxDriverInfo>& DxCurrentDrivers() {
+  if (!dx.testDriverInfos.empty()) return dx.testDriverInfos;
   switch (dx.driverSet) {
     case DxDriverSet::Display:
       return displayDriverList;
@@ -35,6 +38,29 @@ const std::vector<DxDriverInfo>& DxCurrentDrivers() {
 }
 
 void DxSetDriverSet(DxDriverSet set) { dx.driverSet = set; }
+
+void DxSetTestDrivers(const std::vector<DxTestDriver>& drivers) {
+  dx.testDriverInfos.clear();
+  dx.testDrivers = drivers;
+  // The entries point into testDrivers, which does not change until the next call.
+  for (size_t i = 0; i < dx.testDrivers.size(); ++i) {
+    const DxTestDriver& t = dx.testDrivers[i];
+    GUID guid = testGuidBase;
+    guid.data4[7] = static_cast<BYTE>(i);
+    const bool primary = i == 0;
+    dx.testDriverInfos.push_back(
+        DxDriverInfo{primary ? GUID{} : guid, !primary, t.description.c_str(), "test", t.caps, false});
+  }
+}
+
+const DxTestDriver* DxTestDriverOf(const DxDriverInfo* driver) {
+  for (size_t i = 0; i < dx.testDriverInfos.size(); ++i) {
+    if (&dx.testDriverInfos[i] == driver) return &dx.testDrivers[i];
+  }
+  return nullptr;
+}
+
+int DxOpenDirectDrawObjects() { return dx.openDirectDraws; }
 
 HRESULT DxEnter(DxMethod method) {
   const int i = static_cast<int>(method);
@@ -64,6 +90,7 @@ void DxResetForTests() {
   dx.videoMemoryExhausted = false;
   dx.flipBusy = 0;
   dx.driverSet = DxDriverSet::Auto;
+  DxSetTestDrivers({});
   dx.referenceRasterizer = false;
   DxUseWideSpanLoops(true);
 }
