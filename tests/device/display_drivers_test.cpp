@@ -157,3 +157,16 @@ TEST_F(DeviceTest, ADriverWithoutDirectDraw2EndsTheSetUpBeforeTheDialog) {
   EXPECT_EQ(displayDriverCount, 2);
   EXPECT_STREQ(displayDrivers[1].description, "Full screen (software RGB)");
 }
+
+TEST_F(DeviceTest, CreatingTheDeviceReleasesDirectDrawWhenIDirectDraw2IsRefused) {
+  DxSetDriverSet(DxDriverSet::Display);
+  ASSERT_TRUE(EnumerateDisplayDrivers());
+  selectedDriver = 1;
+  RenderDevice.fullScreen = true;
+  DxFailNext(DxMethod::QueryInterface, 1, E_NOINTERFACE);
+  EXPECT_FALSE(CreateDirectDraw());
+  EXPECT_EQ(RenderDevice.directDraw, nullptr);
+  EXPECT_EQ(RenderDevice.directDraw2, nullptr);
+  EXPECT_EQ(DxOpenDirectDrawObjects(), 0);
+  EXPECT_EQ(DxCurrentDisplay().cooperativeLevel, 0u);  // nothing was taken over
+}
