@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,45 @@ namespace {
 std::vector<std::string> events;
 int frames[kSceneCount];
 
+// Music calls and scene routines in the one order they happened: the music
+// calls logged since the last look are taken in before each routine's entry.
+// Play handles count on over the whole process, so a stop is written with the
+// number of the play (in this log) that it stops.
+std::vector<std::string> ordered;
+std::size_t musicSeen = 0;
+std::map<MIDASmodulePlayHandle, int> playNumbers;
+void TakeMusicCalls() {
+  const std::vector<std::string>& log = MusicCallLog();
+  const std::string stop = "MIDASstopModule ";
+  for (std::size_t i = musicSeen; i < log.size(); ++i) {
+    if (log[i].rfind("MIDASplayModule", 0) == 0) {
+      // At most one play between two looks: the handle is the sequencer's now.
+      const int number = static_cast<int>(playNumbers.size()) + 1;
+      playNumbers[Sequencer.playHandle] = number;
+      ordered.push_back(log[i] + " (play " + std::to_string(number) + ")");
+    } else if (log[i].rfind(stop, 0) == 0) {
+      const auto handle = static_cast<MIDASmodulePlayHandle>(std::stoul(log[i].substr(stop.size())));
+      const auto known = playNumbers.find(handle);
+      ordered.push_back(stop + "(play " + (known == playNumbers.end() ? "?" : std::to_string(known->second)) + ")");
+    } else {
+      ordered.push_back(log[i]);
+    }
+  }
+  musicSeen = log.size();
+}
+
 template <int I>
 bool Setup() {
   events.push_back("setup " + std::to_string(I));
+  TakeMusicCalls();
+  ordered.push_back("setup " + std::to_string(I));
   return true;
 }
 template <int I>
 bool Frame() {
   ++frames[I];
+  TakeMusicCalls();
+  ordered.push_back("frame " + std::to_string(I));
   return true;
 }
 template <int I>
@@ -59,6 +91,9 @@ class SequencerTest : public ::testing::Test {
     ResetSequencer();
     playlist = testPlaylist;
     events.clear();
+    ordered.clear();
+    musicSeen = 0;
+    playNumbers.clear();
     std::fill(std::begin(frames), std::end(frames), 0);
     DemoSettings = DemoSettingsRecord{};
     dataDir = fs::temp_directory_path() / ("kavret-seq-" + std::to_string(::getpid()));
@@ -195,28 +230,62 @@ TEST_F(SequencerTest, MusicCallsInOrderOnTheFirstRunAndAfterALoop) {
   StepSequencer();
   EXPECT_EQ(MusicCallLog(), std::vector<std::string>{"MIDASplayModule Midas\\t3.xm 1"});
   EXPECT_EQ(events.back(), "setup 0");
+  // Play handles count on over the process: the stops name the handles of the
+  // plays before them.
+  const auto stopPlay = [first = Sequencer.playHandle](int play) {
+    return "MIDASstopModule " + std::to_string(first + play - 1);
+  };
   for (int i = 0; i < 5; ++i) StepsThroughScene();
   MusicClearCallLog();
   events.clear();
   StepSequencer();  // Cross: after set-up, stop then module 2
-  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 1", "MIDASplayModule Midas\\t2.xm 1"}));
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{stopPlay(1), "MIDASplayModule Midas\\t2.xm 1"}));
   Sequencer.sceneFrameCounter = 99999;
   StepsThroughScene();
   StepsThroughScene();
   MusicClearCallLog();
   StepSequencer();  // Outro: stop and module 1 before its set-up
-  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 2", "MIDASplayModule Midas\\t1.xm 1"}));
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{stopPlay(2), "MIDASplayModule Midas\\t1.xm 1"}));
   EXPECT_EQ(events.back(), "setup 7");
   StepsThroughScene();
   MusicClearCallLog();
   StepSequencer();  // the loop: Rocket now stops the Outro's module first
-  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 3", "MIDASplayModule Midas\\t3.xm 1"}));
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{stopPlay(3), "MIDASplayModule Midas\\t3.xm 1"}));
 
   MusicClearCallLog();
   ShutdownMusic();
-  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{"MIDASstopModule 4", "MIDASfreeModule Midas\\t1.xm",
+  EXPECT_EQ(MusicCallLog(), (std::vector<std::string>{stopPlay(4), "MIDASfreeModule Midas\\t1.xm",
                                                       "MIDASfreeModule Midas\\t2.xm", "MIDASfreeModule Midas\\t3.xm",
                                                       "MIDASstopBackgroundPlay", "MIDASclose"}));
+}
+
+TEST_F(SequencerTest, OutroCueComesBeforeItsSetUpAndRocketAndCrossCuesAfter) {
+  DemoSettings.useSound = 1;
+  DemoSettings.isLooping = 1;
+  StartMusic(mainWindow);
+  ASSERT_EQ(DemoSettings.useSound, 1);
+  TakeMusicCalls();
+  ordered.clear();
+  // Every scene set up and cut short with Escape, then the loop's first set-up.
+  for (int i = 0; i < kSceneCount; ++i) {
+    StepSequencer();
+    Sequencer.sceneFrameCounter = 99999;
+    StepsThroughScene();
+  }
+  StepSequencer();
+  TakeMusicCalls();
+  const std::vector<std::string> expected = {
+      "setup 0", "MIDASplayModule Midas\\t3.xm 1 (play 1)", "frame 0",
+      "setup 1", "frame 1",
+      "setup 2", "frame 2",
+      "setup 3", "frame 3",
+      "setup 4", "frame 4",
+      "setup 5", "MIDASstopModule (play 1)", "MIDASplayModule Midas\\t2.xm 1 (play 2)", "frame 5",
+      "setup 6", "frame 6",
+      "MIDASstopModule (play 2)", "MIDASplayModule Midas\\t1.xm 1 (play 3)", "setup 7", "frame 7",
+      "setup 0", "MIDASstopModule (play 3)", "MIDASplayModule Midas\\t3.xm 1 (play 4)", "frame 0"};
+  EXPECT_EQ(ordered, expected);
+  ShutdownMusic();
 }
 
 TEST_F(SequencerTest, MusicOffMakesNoLibraryCall) {
