@@ -106,15 +106,14 @@ TEST_F(Particles, FirstUpdateEmitsSecondDiesAndDrawsDelayAndLifetime) {
   EXPECT_EQ(p.age, 0.0f);
   EXPECT_EQ(p.position.x, 10.0f); EXPECT_EQ(p.position.y, 20.0f); EXPECT_EQ(p.position.z, 30.0f);
 
-  std::uint32_t before = GetRandomState();
   UpdateParticleLives(s, 1.0f);
   EXPECT_EQ(p.state, ParticleWaiting);
   EXPECT_EQ(p.age, 0.0f);
-  // Two draws: delay first, then lifetime.
-  SetRandomState(before);
-  float u1 = RandomUnit(), u2 = RandomUnit();
-  EXPECT_EQ(p.delay, static_cast<int>(u1 * 5.0f + 1.0f));
-  EXPECT_EQ(p.lifetime, static_cast<int>(u2 * 60.0f + 80.0f));
+  // The emission took the draws 41, 18467, 6334 and 26500; the death takes
+  // 19169 for the delay (0.585 x 5 + 1 = 3.92) and then 15724 for the
+  // lifetime (0.4799 x 60 + 80 = 108.79).
+  EXPECT_EQ(p.delay, 3);
+  EXPECT_EQ(p.lifetime, 108);
 
   // Waits until age reaches the delay, then is emitted again.
   for (int age = 1; age < p.delay; ++age) {
@@ -158,13 +157,12 @@ TEST_F(Particles, EmissionVelocityFromDrawsInOrder) {
   e->baseWeight = 3.0f;
   SetRandomState(1);
   UpdateParticleLives(s, 1.0f);
-  // Draws 41, 18467, 6334 give the direction, 26500 the speed.
-  Vec4 d{41 * RandomScale * 2 - 1, 18467 * RandomScale * 2 - 1, 6334 * RandomScale * 2 - 1, 1};
-  VecNormalize(d);
-  float speed = 26500 * RandomScale * 4.0f + 2.0f;
-  EXPECT_FLOAT_EQ(p.velocity.x, d.x * speed * 0.5f);
-  EXPECT_FLOAT_EQ(p.velocity.y, d.y * speed * 0.5f);
-  EXPECT_FLOAT_EQ(p.velocity.z, d.z * speed * 0.5f + 3.0f);
+  // Draws 41, 18467, 6334 give the direction (-0.99750, 0.12715, -0.61340),
+  // normalised (-0.84685, 0.10795, -0.52076); 26500 the speed 5.23491. The
+  // velocity is that direction x speed x 0.5, plus 3 up.
+  EXPECT_NEAR(p.velocity.x, -2.21659f, 1e-4f);
+  EXPECT_NEAR(p.velocity.y, 0.28255f, 1e-4f);
+  EXPECT_NEAR(p.velocity.z, 1.63694f, 1e-4f);
   EXPECT_EQ(GetRandomState(), [] { SetRandomState(1); for (int i = 0; i < 4; ++i) Random(); return GetRandomState(); }());
 }
 
