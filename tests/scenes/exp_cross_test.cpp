@@ -50,12 +50,16 @@ TEST_F(ExpTest, EmitterAndCameraCircleAndTheFirstFlareStaysHidden) {
   cameraAngle = 0.0f;
   emitterAngle = 0.0f;
   StartScene(ExpSetup, ExpFrame);
+  // (50 cos 1.8, 50 sin 1.8, 50 sin 1.8 + 700) and the eye at 1 degree:
+  // (3000 sin 1, 3000 cos 1, 200 sin 1 + 400).
   Vec4 e = emitter->particle.position;
-  EXPECT_NEAR(e.x, std::cos(1.8 * DegreesToRadians) * 50.0, 1e-3);
-  EXPECT_NEAR(e.z, std::sin(1.8 * DegreesToRadians) * 50.0 + 700.0, 1e-3);
+  EXPECT_NEAR(e.x, 49.97533f, 1e-3);
+  EXPECT_NEAR(e.y, 1.57054f, 1e-3);
+  EXPECT_NEAR(e.z, 701.57054f, 1e-3);
   Camera* camera = Cameras.current;
-  EXPECT_NEAR(camera->eye.x, std::sin(1.0 * DegreesToRadians) * 3000.0, 1e-2);
-  EXPECT_NEAR(camera->eye.y, std::cos(1.0 * DegreesToRadians) * 3000.0, 1e-2);
+  EXPECT_NEAR(camera->eye.x, 52.3572f, 1e-2);
+  EXPECT_NEAR(camera->eye.y, 2999.5431f, 1e-2);
+  EXPECT_NEAR(camera->eye.z, 403.4905f, 1e-2);
 
   Light* first = LightGroups.current->firstLight;
   ASSERT_NE(first->flare, nullptr);

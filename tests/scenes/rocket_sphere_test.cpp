@@ -32,6 +32,9 @@ class RocketTest : public SceneTest {
 
 TEST_F(RocketTest, PadIgnitionAndApproach) {
   using namespace rocket_scene;
+  // The orbit angle is kept from pass to pass and only moves from T = 651 on:
+  // 59.5 makes it 60 degrees on that call.
+  cameraAngle = 59.5f;
   StartScene(RocketSetup, RocketFrame);
   EXPECT_EQ(timeline, 1.0f);
   Camera* camera = Cameras.current;
@@ -63,16 +66,18 @@ TEST_F(RocketTest, PadIgnitionAndApproach) {
   EXPECT_FLOAT_EQ(camera->eye.x, 1300.0f);
   EXPECT_FLOAT_EQ(camera->eye.y, -50.0f);
   EXPECT_EQ(cameraFollow, 0);
-  float angle = cameraAngle;
+  EXPECT_EQ(cameraAngle, 59.5f);
   RocketFrame();  // T = 651: follow and look 100 above the rocket
   EXPECT_EQ(cameraFollow, 1);
   EXPECT_FLOAT_EQ(camera->target.x, 116.0f);
   EXPECT_FLOAT_EQ(camera->target.z, 110.0f);
   EXPECT_FLOAT_EQ(rocketLight->position.y, 29.0f);
   EXPECT_FLOAT_EQ(rocketLight->position.z, 60.0f);
-  EXPECT_FLOAT_EQ(cameraAngle, angle + 0.5f);
-  EXPECT_NEAR(camera->eye.x, std::cos((angle + 0.5) * DegreesToRadians) * 2300.0, 0.01);
-  EXPECT_NEAR(camera->eye.z, std::cos((angle + 0.5) * DegreesToRadians) * 300.0 + 700.0, 0.01);
+  EXPECT_FLOAT_EQ(cameraAngle, 60.0f);
+  // (2300 cos 60, 1400 sin 60, 300 cos 60 + 700)
+  EXPECT_NEAR(camera->eye.x, 1150.0f, 0.01);
+  EXPECT_NEAR(camera->eye.y, 1212.4356f, 0.01);
+  EXPECT_NEAR(camera->eye.z, 850.0f, 0.01);
 
   RunTo(1200.0f);
   EXPECT_EQ(rocketLight->flare->active, 1);
@@ -84,6 +89,8 @@ TEST_F(RocketTest, PadIgnitionAndApproach) {
 
 TEST_F(RocketTest, LiftOffSpeedGrowsFromOneThousand) {
   using namespace rocket_scene;
+  // 349 orbit steps of 0.5 (T = 651 ... 999) take 65.5 to 240 degrees.
+  cameraAngle = 65.5f;
   StartScene(RocketSetup, RocketFrame);
   RunTo(999.0f);
   EXPECT_EQ(climbSpeed, 0.0f);
@@ -93,14 +100,16 @@ TEST_F(RocketTest, LiftOffSpeedGrowsFromOneThousand) {
   EXPECT_FLOAT_EQ(climbSpeed, 0.1f);
   EXPECT_FLOAT_EQ(rocket->particle.position.z, z0 + 0.1f);
   EXPECT_FLOAT_EQ(emitter->baseWeight, weight - 0.1f);
-  // The rocket's roll follows the orbit angle as it was before this call's step.
-  EXPECT_NEAR(rocket->particle.rotation.z, std::cos((cameraAngle - 0.5) * DegreesToRadians), 1e-4);
+  // The rocket's roll follows the orbit angle as it was before this call's
+  // step: cos 240 degrees.
+  EXPECT_NEAR(rocket->particle.rotation.z, -0.5f, 1e-4);
   for (int i = 0; i < 9; ++i) RocketFrame();  // T = 1009
   // 0.1 + 0.2 + ... + 1.0
   EXPECT_NEAR(rocket->particle.position.z, z0 + 5.5f, Tolerance);
   EXPECT_NEAR(climbSpeed, 1.0f, Tolerance);
-  // Until the spiral the orbit sets the eye's height outright.
-  EXPECT_NEAR(Cameras.current->eye.z, std::cos(cameraAngle * DegreesToRadians) * 300.0 + 700.0, 0.01);
+  // Until the spiral the orbit sets the eye's height outright: 300 cos 245 + 700.
+  EXPECT_FLOAT_EQ(cameraAngle, 245.0f);
+  EXPECT_NEAR(Cameras.current->eye.z, 573.2145f, 0.01);
 
   MeshObject* sky = FindMeshObject("skysphere");
   RunTo(1299.0f);
@@ -189,23 +198,27 @@ TEST_F(SphereTest, BrightnessRunsUpToWhiteDownToBlackAndBack) {
 }
 
 TEST_F(SphereTest, SpritesTakeTheirColoursAfterTheMaterials) {
-  SetRandomState(777);
-  for (int i = 0; i < 9; ++i) Random();  // block MAT
-  std::vector<int> expected;
-  for (int i = 0; i < 3 * 140; ++i) expected.push_back(static_cast<int>(RandomUnit() * 255.0f));
-  SetRandomState(777);
+  // From state 1 the materials take draws 1 to 9 (41, 18467, ... 26962); the
+  // sprites then draw 24464, 5705, 28145 (sprite 0), 23281, 16827, 9961
+  // (sprite 1), ... and draws 427 to 429 (sprite 139).
+  SetRandomState(1);
   StartScene(SphereSetup, SphereFrame);
-  int i = 0;
+  const int colours[3][4] = {{0, 190, 44, 219}, {1, 181, 130, 77}, {139, 66, 1, 134}};
+  std::vector<Sprite*> sprites;
   for (Sprite* s = Sprites.first; s; s = s->next) {
     if (s->kind != SpriteBillboard) continue;
-    ASSERT_LT(i, 140);
-    EXPECT_EQ(sphere_scene::fountain->slots[i], &s->particle);
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(s->colour[c], expected[3 * i + c]) << i;
+    EXPECT_EQ(sphere_scene::fountain->slots[sprites.size()], &s->particle);
     EXPECT_EQ(s->materials[0], FindMaterial(SpriteMaterialName2));
     EXPECT_EQ(s->active, 1);
-    ++i;
+    sprites.push_back(s);
   }
-  EXPECT_EQ(i, 140);
+  ASSERT_EQ(sprites.size(), 140u);
+  for (const auto& c : colours) {
+    EXPECT_EQ(sprites[c[0]]->colour[0], c[1]) << c[0];
+    EXPECT_EQ(sprites[c[0]]->colour[1], c[2]) << c[0];
+    EXPECT_EQ(sprites[c[0]]->colour[2], c[3]) << c[0];
+  }
+  EXPECT_EQ(FindMaterial(SpriteMaterialName)->baseColour[1], 143);
 }
 
 TEST_F(SphereTest, FlyStartsOnCall2400AndOvershootsWithTheTarget) {
@@ -226,8 +239,10 @@ TEST_F(SphereTest, FlyStartsOnCall2400AndOvershootsWithTheTarget) {
   // The target went from the origin to the goal in 100 calls, then one more.
   EXPECT_NEAR(camera->target.x, -102.0f * 1.01f, 0.01f);
   EXPECT_NEAR(camera->target.z, 145.0f * 1.01f, 0.01f);
-  // The emitter circles with a spread between -0.1 and 0.1 and no base direction.
-  EXPECT_NEAR(emitter->spread, std::cos(emitterAngle * DegreesToRadians) * 0.1, 1e-6);
+  // The emitter circles with a spread between -0.1 and 0.1 and no base
+  // direction: 102 steps of 1.8 since the fly began, 0.1 cos 183.6 degrees.
+  EXPECT_NEAR(emitterAngle, 183.6f, 1e-3f);
+  EXPECT_NEAR(emitter->spread, -0.0998027f, 1e-6);
   EXPECT_EQ(emitter->baseDirection.z, 0.0f);
 }
 

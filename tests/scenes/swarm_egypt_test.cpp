@@ -17,15 +17,17 @@ class SwarmTest : public SceneTest {
   }
 };
 
-// The path as written out by hand, in double precision.
-Vec4 MemberOnPath(int i, int k) {
-  double a = k / 33.33333333, b = i / 33.3333333 + 1.5, R = 90.0;
-  double g = std::cos(a * b), d = std::cos(a + b), e = std::sin(a * b), f = std::sin(a + b);
-  double h = std::sin(a * 0.1), l = std::cos(a * 0.1), m = std::sin(a * 0.05);
-  return {static_cast<float>(R * g * f * h + l * R * (b * g * d + m * (g + 2 * f))),
-          static_cast<float>(R * g * d * h + l * R * (b * d * e + m * (g + 2 * d))),
-          static_cast<float>(R * g * d * l + l * R * (b * g * f + m * (e + 2 * f))), 1.0f};
-}
+// Points of the path worked out beforehand (k = 2 is the first call, k = 200
+// the hundredth).
+struct PathPoint {
+  int member, k;
+  Vec4 position;
+};
+const PathPoint kPath[] = {
+    {0, 2, {2.7982f, 0.4115f, 135.9753f, 1}},       {1, 2, {-1.2866f, 0.0058f, 135.9362f, 1}},
+    {30, 2, {-165.0560f, -24.6378f, 65.8879f, 1}},  {59, 2, {-283.4760f, -57.1415f, -140.8205f, 1}},
+    {17, 200, {86.1786f, 16.7213f, 151.6105f, 1}},
+};
 
 TEST_F(SwarmTest, MembersAreShadedAlongTheChainAndStartOnThePath) {
   using namespace swarm_scene;
@@ -36,9 +38,14 @@ TEST_F(SwarmTest, MembersAreShadedAlongTheChainAndStartOnThePath) {
   ASSERT_NE(material->texture, nullptr);
   // Only the one material: no block MAT here.
   EXPECT_EQ(FindMaterial(SpriteMaterialName), nullptr);
+  // Shades: the integer part of 4.25 i.
+  const int shades[][2] = {{0, 0}, {1, 4}, {2, 8}, {3, 12}, {4, 17}, {30, 127}, {59, 250}};
+  for (const auto& shade : shades) {
+    EXPECT_EQ(members[shade[0]]->colour[0], shade[1]) << shade[0];
+    EXPECT_EQ(members[shade[0]]->colour[1], shade[1]) << shade[0];
+  }
   for (int i = 0; i < MemberCount; ++i) {
     ASSERT_NE(members[i], nullptr);
-    EXPECT_EQ(members[i]->colour[0], static_cast<int>(i * 4.25)) << i;
     EXPECT_EQ(members[i]->materials[0], material);
     EXPECT_FLOAT_EQ(members[i]->halfSize, 50.0f);
     EXPECT_EQ(members[i]->active, 1);
@@ -47,9 +54,9 @@ TEST_F(SwarmTest, MembersAreShadedAlongTheChainAndStartOnThePath) {
   EXPECT_EQ(members[59]->colour[0], 250);
   EXPECT_EQ(members[59]->colour[2], 250);
 
-  for (int i : {0, 1, 30, 59}) {
-    Vec4 want = MemberOnPath(i, 2);
-    EXPECT_NEAR(Distance(members[i]->particle.position, want), 0.0f, 0.01f) << i;
+  for (int n = 0; n < 4; ++n) {
+    const PathPoint& p = kPath[n];
+    EXPECT_NEAR(Distance(members[p.member]->particle.position, p.position), 0.0f, 0.01f) << p.member;
   }
   // Lights ride on the first, last and middle member.
   EXPECT_EQ(lights[0]->position.x, members[0]->particle.position.x);
@@ -59,7 +66,7 @@ TEST_F(SwarmTest, MembersAreShadedAlongTheChainAndStartOnThePath) {
   EXPECT_FLOAT_EQ(lights[2]->farRangeSquared, 250000.0f);
 
   RunFrames(SwarmFrame, 99);
-  EXPECT_NEAR(Distance(members[17]->particle.position, MemberOnPath(17, 200)), 0.0f, 0.01f);
+  EXPECT_NEAR(Distance(members[17]->particle.position, kPath[4].position), 0.0f, 0.01f);
 }
 
 TEST_F(SwarmTest, CameraCirclesAtWideAngles) {
@@ -69,8 +76,10 @@ TEST_F(SwarmTest, CameraCirclesAtWideAngles) {
   Camera* camera = Cameras.current;
   EXPECT_DOUBLE_EQ(camera->angleX, 45.0);
   EXPECT_DOUBLE_EQ(camera->angleY, 45.0);
-  EXPECT_NEAR(camera->eye.y, std::cos(0.6 * DegreesToRadians) * 300.0, 1e-3);
-  EXPECT_NEAR(camera->eye.z, std::sin(0.6 * DegreesToRadians) * 300.0, 1e-3);
+  // 300 cos 0.6 and 300 sin 0.6 degrees.
+  EXPECT_NEAR(camera->eye.y, 299.98355f, 1e-3);
+  EXPECT_NEAR(camera->eye.x, 3.14154f, 1e-3);
+  EXPECT_NEAR(camera->eye.z, 3.14154f, 1e-3);
   EXPECT_EQ(camera->target.x, 0.0f);
 }
 
@@ -122,8 +131,9 @@ TEST_F(EgyptTest, AimPansAndStopsOneFourHundredthShort) {
   StartScene(EgyptSetup, EgyptFrame);
   const Vec4 start = {14, -985, 913, 1}, end = {-564, 364, 633, 1};
   Camera* camera = Cameras.current;
-  // The set-up's target (the origin) is gone before the first frame.
-  EXPECT_NEAR(Distance(camera->target, VecAdd(start, targetVelocity)), 0.0f, 1e-3f);
+  // The set-up's target (the origin) is gone before the first frame: one
+  // 400th of the way from the start, (-578, 1349, -280) / 400 on.
+  EXPECT_NEAR(Distance(camera->target, {12.555f, -981.6275f, 912.3f, 1}), 0.0f, 1e-3f);
   EXPECT_FLOAT_EQ(swingAngle, 45.0f);
   RunFrames(EgyptFrame, 1600);  // 1601 calls in all
   EXPECT_EQ(panSteps, 1601);
@@ -137,10 +147,11 @@ TEST_F(EgyptTest, EyeSwingsAlongOneCurve) {
   StartScene(EgyptSetup, EgyptFrame);
   Camera* camera = Cameras.current;
   EgyptFrame();
-  double curve = std::cos(45.3 * DegreesToRadians) * 360.0;
-  EXPECT_NEAR(camera->eye.y, std::cos(curve * DegreesToRadians) * 2000.0, 0.05);
-  EXPECT_NEAR(camera->eye.x, std::sin(curve * DegreesToRadians) * 1400.0, 0.05);
-  EXPECT_NEAR(camera->eye.z, std::sin(curve * DegreesToRadians) * 450.0 + 900.0, 0.05);
+  // The swing angle is 45.3 on the second call: the curve angle is
+  // 360 cos 45.3 = 253.222 degrees.
+  EXPECT_NEAR(camera->eye.y, -577.3253f, 0.05);
+  EXPECT_NEAR(camera->eye.x, -1340.4032f, 0.05);
+  EXPECT_NEAR(camera->eye.z, 469.1561f, 0.05);
   // Every eye lies on the curve y = 2000 cos(c), x = 1400 sin(c).
   for (int i = 0; i < 300; ++i) {
     EgyptFrame();
