@@ -20,6 +20,7 @@ constexpr int kMaxClipVertices = 3 + 7;
 struct ClipVertex {
   float X, Y, Z, W;  // homogeneous: screen position times w
   float r, g, b, u, v;
+  int corner;  // the triangle's corner this is, -1 for a point a plane cut
 };
 
 struct DrawContext {
@@ -81,7 +82,7 @@ ClipVertex Intersect(const ClipVertex& in, const ClipVertex& out, float dIn, flo
   auto lerp = [t](float a, float b) { return a + (b - a) * t; };
   return ClipVertex{lerp(in.X, out.X), lerp(in.Y, out.Y), lerp(in.Z, out.Z), lerp(in.W, out.W),
                     lerp(in.r, out.r), lerp(in.g, out.g), lerp(in.b, out.b), lerp(in.u, out.u),
-                    lerp(in.v, out.v)};
+                    lerp(in.v, out.v), -1};
 }
 
 void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
@@ -91,7 +92,7 @@ void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
     const RasterVertex& v = tri[i];
     const float w = 1.0f / v.q;
     if (!std::isfinite(w)) return;  // rhw 0: a point at infinity
-    poly[i] = ClipVertex{v.x * w, v.y * w, v.z * w, w, v.r, v.g, v.b, v.u, v.v};
+    poly[i] = ClipVertex{v.x * w, v.y * w, v.z * w, w, v.r, v.g, v.b, v.u, v.v, i};
   }
   for (int p = 0; p < 7 && count > 0; ++p) {
     int n = 0;
@@ -109,6 +110,13 @@ void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
   RasterVertex out[kMaxClipVertices];
   for (int i = 0; i < count; ++i) {
     const ClipVertex& v = poly[i];
+    // A corner no plane cut keeps its own screen position: (x w) / w is often
+    // a float step off x, and a neighbour drawn unclipped uses x itself, so
+    // the shared edge would leave a gap or a doubled sliver after snapping.
+    if (v.corner >= 0) {
+      out[i] = tri[v.corner];
+      continue;
+    }
     const float q = 1.0f / v.W;
     if (!std::isfinite(q) || !std::isfinite(v.X * q) || !std::isfinite(v.Y * q)) return;
     out[i] = RasterVertex{v.X * q, v.Y * q, std::clamp(v.Z * q, 0.0f, 1.0f), q, v.r, v.g, v.b, v.u, v.v};

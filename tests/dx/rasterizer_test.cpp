@@ -257,6 +257,55 @@ TEST(Clipping, PartlyOffScreenAndOutsideTheViewport) {
     }
 }
 
+TEST(Clipping, CornersNoPlaneCutsKeepTheirPlaceOnSharedEdges) {
+  // Two rows of points across the target, at random places and with random
+  // 1/w. Above the first row a fan to a point behind the eye and far beyond the
+  // guard band, below the second a fan to a point beyond the far plane and the
+  // guard band, and quads between the rows: the fans are clipped (the planes
+  // cross them far outside the target), the quads are not, and they share the
+  // rows' points. The rows end far outside on both sides, so the whole target
+  // is covered. Drawn adding red 8 (one 5-bit step), a shared corner that
+  // moved would leave a 0 or a 2.
+  constexpr int kWidth = 64, kHeight = 48, kPoints = 34;
+  TestDevice d(kWidth, kHeight, false);
+  d.Additive(true);
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  auto vertex = [&](float x, float y, float z) {
+    return D3DTLVERTEX{x, y, z, 0.3f + 2.7f * unit(rng), Rgb(8, 0, 0), 0, 0, 0};
+  };
+  int wrong = 0;
+  for (int trial = 0; trial < 100 && wrong == 0; ++trial) {
+    d.Clear();
+    // Both rows take the same columns, so that every quad is convex. Points
+    // lie halfway between 1/16-pixel steps, where being a float step off
+    // moves the snapped corner.
+    auto halfway = [](float v) { return (std::floor(v * 16) + 0.5f) / 16; };
+    float columns[kPoints] = {-2600.5f};
+    columns[kPoints - 1] = kWidth + 2600.5f;
+    for (int i = 1; i + 1 < kPoints; ++i) columns[i] = halfway((i - 1 + unit(rng)) * kWidth / (kPoints - 3.0f));
+    D3DTLVERTEX rows[2][kPoints];
+    for (int r = 0; r < 2; ++r)
+      for (int i = 0; i < kPoints; ++i)
+        rows[r][i] = vertex(columns[i], halfway(kHeight * (r + 1) / 3.0f + (unit(rng) - 0.5f) * kHeight / 6.0f),
+                            0.2f + 0.6f * unit(rng));
+    const D3DTLVERTEX behind = vertex(kWidth / 2.0f, -3000.25f, -0.05f);
+    const D3DTLVERTEX beyond = vertex(kWidth / 2.0f, kHeight + 3000.25f, 1.05f);
+    for (int i = 0; i + 1 < kPoints; ++i) {
+      ASSERT_EQ(d.Triangles({behind, rows[0][i], rows[0][i + 1]}), D3D_OK);
+      ASSERT_EQ(d.Triangles({rows[0][i], rows[0][i + 1], rows[1][i + 1]}), D3D_OK);
+      ASSERT_EQ(d.Triangles({rows[0][i], rows[1][i + 1], rows[1][i]}), D3D_OK);
+      ASSERT_EQ(d.Triangles({rows[1][i], rows[1][i + 1], beyond}), D3D_OK);
+    }
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        if (d.Pixel(x, y) == 1 << 11) continue;
+        ++wrong;
+        ADD_FAILURE() << "trial " << trial << " pixel " << x << "," << y << ": " << d.Pixel(x, y);
+      }
+  }
+}
+
 TEST(Clipping, NonFiniteVerticesAreSkipped) {
   TestDevice d(8, 8);
   const float inf = INFINITY, nan = NAN;
