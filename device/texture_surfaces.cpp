@@ -126,16 +126,22 @@ bool EnsureTexture(Texture* texture) {
   // An entry the texture loader refused has nothing to upload and gets no surfaces.
   if (!texture || !texture->pixels) return true;
   if (!texture->surfaces) {
-    // Surfaces that could not be made stay null; BindTexture then refuses.
+    // Surfaces that could not be made stay null: the texture is then drawn
+    // untextured (TextureHasSurfaces), like one the loader refused.
     if (CreateTextureSurfaces(texture)) UploadTexture(texture);
     if (texture->surfaces) texture->surfaces->reload = 0;
   }
   return true;
 }
 
+bool TextureHasSurfaces(const Texture* texture) {
+  const TextureSurfaces* s = texture ? texture->surfaces : nullptr;
+  return s && s->sourceSurface && s->deviceSurface;
+}
+
 bool BindTexture(Texture* texture) {
-  TextureSurfaces* s = texture ? texture->surfaces : nullptr;
-  if (!s || !s->sourceSurface || !s->deviceSurface) return false;
+  if (!TextureHasSurfaces(texture)) return false;
+  TextureSurfaces* s = texture->surfaces;
   IDirect3DDevice2* device = RenderDevice.device;
   if (s->ready && !s->reload) {
     if (device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, s->handle) != D3D_OK)

@@ -22,6 +22,10 @@ struct TextureSurfaces {
 };
 
 bool EnsureTexture(Texture* texture);
+// Whether the texture has both its surfaces: false for one the loader refused
+// (no surfaces made) and for one whose surfaces could not be made. Such a
+// texture is drawn untextured.
+bool TextureHasSurfaces(const Texture* texture);
 bool BindTexture(Texture* texture);
 void ReleaseTextureSurfaces(Texture* texture);
 

@@ -81,9 +81,10 @@ bool UnbindTexture() {
 
 bool SelectTexture(Texture* texture) {
   if (texture == CurrentTexture) return true;
-  if (texture && !texture->surfaces) {
-    // A texture that never got device surfaces (its file was refused, or the
-    // device had no texture format): the faces are drawn untextured.
+  if (texture && !TextureHasSurfaces(texture)) {
+    // A texture without device surfaces (its file was refused, the device had
+    // no texture format, or making a surface failed): the faces are drawn
+    // untextured, and the rest of the object with them.
     UnbindTexture();
   } else if (texture) {
     if (!DeviceBindTexture(texture)) return false;

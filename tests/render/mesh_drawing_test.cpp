@@ -3,9 +3,11 @@
 // texture, buffer limits and the vertex cache.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "device/render_device.h"
+#include "device/texture_surfaces.h"
 #include "platform/dx/dx_platform.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
@@ -359,4 +361,29 @@ TEST_F(MeshDrawingTest, ATextureWithoutDeviceSurfacesIsDrawnUntextured) {
     if (c.kind == RenderCallKind::UnbindTexture) unbound = true;
   }
   EXPECT_TRUE(unbound);
+}
+
+TEST_F(MeshDrawingTest, ATextureWhoseSurfacesFailedIsDrawnUntexturedWithTheRest) {
+  // A texture with pixels whose surface could not be made: it has a device
+  // side without surfaces, and its faces are drawn like those of a refused one.
+  Texture* failed = AddTexture();
+  failed->width = failed->height = 4;
+  failed->pixels = static_cast<std::uint8_t*>(std::calloc(4 * 4, 4));
+  DxFailNext(DxMethod::CreateSurface, 1);
+  EXPECT_TRUE(EnsureTexture(failed));
+  ASSERT_NE(failed->surfaces, nullptr);
+  ASSERT_EQ(failed->surfaces->sourceSurface, nullptr);
+  Material* m = Plain("failed", 200, 0, 0);
+  m->texture = failed;
+  // Two faces, drawn last to first: the failed texture's, then a plain one.
+  MeshObject* mesh = AddTestMesh("mesh", {{0, 0, 100, 0, 0}, {10, 0, 100, 1, 0}, {0, 10, 100, 0, 1}, {10, 10, 100, 1, 1}},
+                                 {0, 2, 1, 1, 2, 3}, Plain("plain", 100, 0, 0));
+  mesh->geometry->faces[1].material = m;
+  ASSERT_TRUE(DrawMeshObject(mesh));
+  const auto draws = IndexedDraws();
+  ASSERT_EQ(draws.size(), 2u);
+  EXPECT_EQ((draws[0]->vertices[0].color >> 16) & 0xFF, 199u);
+  EXPECT_EQ((draws[1]->vertices[0].color >> 16) & 0xFF, 99u);
+  for (const RenderCall* d : draws) EXPECT_TRUE(d->succeeded);
+  for (const RenderCall& c : log) EXPECT_NE(c.kind, RenderCallKind::BindTexture);
 }
