@@ -294,9 +294,7 @@ Light* AddTestLight(const char* name, Vec4 position, float red, float green, flo
 
 std::string CompareWithGolden(const std::string& name, const std::vector<std::uint8_t>& rgb, int width,
                               int height) {
-  const std::string directory = std::string(KAVRET_SOURCE_DIR) + "/tests/render/golden";
-  std::filesystem::create_directories(directory);
-  const std::string base = directory + "/" + name;
+  const std::string base = std::string(KAVRET_SOURCE_DIR) + "/tests/render/golden/" + name;
   const char* update = std::getenv("KAVRET_UPDATE_GOLDEN");
   if (update && std::string(update) == "1") {
     WritePngRgb(base + ".png", width, height, rgb);
@@ -306,7 +304,11 @@ std::string CompareWithGolden(const std::string& name, const std::vector<std::ui
   int w = 0, h = 0;
   const bool found = ReadPngRgb(base + ".png", &w, &h, expected);
   if (found && w == width && h == height && expected == rgb) return "";
-  WritePngRgb(base + ".actual.png", width, height, rgb);
+  // A failed picture goes into the build tree, never next to the reference.
+  const std::string failed = std::string(KAVRET_BINARY_DIR) + "/golden_failed/render";
+  std::filesystem::create_directories(failed);
+  const std::string actual = failed + "/" + name + ".actual.png";
+  WritePngRgb(actual, width, height, rgb);
   std::size_t differing = 0;
   if (found && w == width && h == height) {
     for (std::size_t i = 0; i < rgb.size(); i += 3) {
@@ -314,7 +316,7 @@ std::string CompareWithGolden(const std::string& name, const std::vector<std::ui
     }
   }
   return (found ? "differs from " : "no reference ") + base + ".png (" + std::to_string(differing) +
-         " pixels differ); the frame is in " + base + ".actual.png";
+         " pixels differ); the frame is in " + actual;
 }
 
 std::vector<const RenderCall*> DrawCalls(const std::vector<RenderCall>& log) {
