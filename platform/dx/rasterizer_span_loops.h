@@ -8,8 +8,9 @@
 // steps depth and colour in fixed point. Texture coordinates are stepped
 // linearly over a whole triangle where that stays within 1/16 texel of the
 // perspective-correct value; elsewhere they are divided for perspective at
-// the ends of segments of 16 pixels, or of up to 256 where linear steps stay
-// that close, and stepped linearly in between. Pixels go through registers of
+// the ends of segments of up to 256 pixels, each short enough that linear
+// steps stay that close and that both its ends take the same mip level, and
+// stepped linearly in between. Pixels go through registers of
 // 16-bit lanes (blue, green, red, unused for each), with the same arithmetic,
 // truncation for truncation, as the scalar helpers the reference path uses, so
 // both give the same pixel for the same inputs. The per-row and per-segment
@@ -31,12 +32,13 @@
 
 namespace {
 
-// Texture coordinates are divided for perspective every kSegment pixels, or
-// every kLongSegment where stepping them linearly that far stays within
-// kLongSegmentError texels of the divided value (nearly face-on surfaces).
+// Texture coordinates are divided for perspective at the ends of segments of
+// up to kLongSegment pixels, each as long as stepping them linearly stays
+// within kSegmentError texels of the divided value; long ones are cut to whole
+// runs of kSegment pixels.
 constexpr int kSegment = 16;
 constexpr int kLongSegment = 256;
-constexpr double kLongSegmentError = 1.0 / 16;
+constexpr double kSegmentError = 1.0 / 16;
 
 // std::floor without the library call (SSE2 has no rounding instruction):
 // below 2^52 truncate through a 64-bit integer and step down where that went
@@ -287,7 +289,7 @@ LinearTexture LinearTextureFor(const TriangleSetup& t, const RasterTexture& tex)
   // (qbar = sum l_i q_i) and the linear one sum l_i u_i. They differ by
   // sum l_i (u_i - c) (q_i - qbar) / qbar for any c; with c mid-range that is
   // at most du / 2 (qMax - qMin) / qMin texels.
-  if (!(std::max(du, dv) * (qMax - qMin) <= kLongSegmentError * 2 * qMin)) return l;
+  if (!(std::max(du, dv) * (qMax - qMin) <= kSegmentError * 2 * qMin)) return l;
   // Coordinates wrapped at a row's start stay far from overflowing 16.16 over the row.
   const double stepU = t.u.a * width * 65536.0, stepV = t.v.a * height * 65536.0;
   if (!(du < 0x1p14 && dv < 0x1p14 && std::fabs(stepU) < 0x1p30 && std::fabs(stepV) < 0x1p30)) return l;
@@ -505,7 +507,6 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
           return qAt > 1e-30 ? MipLevelFor(t, *tex, qAt, u, v) : MipLevelAt(t, *tex, at, y);
         };
         const int level = nextLevel >= 0 ? nextLevel : levelAt(x, u0, v0);
-        nextLevel = -1;
         sampler = PairLevelOf(*tex, level);
         const __m128d size = _mm_setr_pd(static_cast<double>(1 << tex->widthLog2[level]),
                                          static_cast<double>(1 << tex->heightLog2[level]));
@@ -515,44 +516,39 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
           qAt = t.q.At(end, y);
           return _mm_div_pd(_mm_setr_pd(t.uq.At(end, y), t.vq.At(end, y)), _mm_set1_pd(std::max(qAt, 1e-30)));
         };
+        // Linear steps from (u0, q0) to (u1, q1) miss the divided value by
+        // s (1 - s) (u1 - u0) (q1 - q0) / q(s) at the fraction s of the way,
+        // at most |u1 - u0| |q1 - q0| / (sqrt q0 + sqrt q1)^2, and the square
+        // is at least q0 + q1 + 2 min(q0, q1). How far over kSegmentError
+        // that bound is, as a ratio (NaN when unknown).
+        auto excess = [&](__m128d end) {
+          const double qEnd = std::max(qAt, 1e-30);
+          const __m128d du = _mm_mul_pd(_mm_sub_pd(end, _mm_setr_pd(u0, v0)), size);
+          const double duMax =
+              std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
+          return duMax * std::fabs(qEnd - qStart) /
+                 (kSegmentError * (qStart + qEnd + 2 * std::min(qStart, qEnd)));
+        };
+        // Every segment keeps within kSegmentError texels and to one mip level
+        // at both ends (the level at the end is the next segment's); where it
+        // does not, it is shortened, down to a single pixel, which is exact.
+        // The miss grows about as the square of the length: the next try is
+        // the length that should fit, in whole runs of 16 or 4 pixels where
+        // it is that long, or half the length where the levels differ.
         __m128d uv1 = coordsAt(x + n);
-        if (n > kSegment) {
-          // Linear steps from (u0, q0) to (u1, q1) miss the divided value most
-          // near the middle, by (u1 - u0) (q1 - q0) / (2 (q0 + q1)) there:
-          // how far over kLongSegmentError that is, as a ratio (NaN when unknown).
-          auto excess = [&](__m128d end) {
-            const double qEnd = std::max(qAt, 1e-30);
-            const __m128d du = _mm_mul_pd(_mm_sub_pd(end, _mm_setr_pd(u0, v0)), size);
-            const double duMax =
-                std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
-            return duMax * std::fabs(qEnd - qStart) / (kLongSegmentError * 2 * (qStart + qEnd));
-          };
-          // Long segments also keep to one mip level at both ends; the level at
-          // the end is the next segment's.
-          auto fits = [&](int length, __m128d end, double over) {
-            if (!(over <= 1)) return false;
-            nextLevel = levelAt(x + length, _mm_cvtsd_f64(end), _mm_cvtsd_f64(_mm_unpackhi_pd(end, end)));
-            return nextLevel == level;
-          };
+        for (;;) {
           const double over = excess(uv1);
-          if (!fits(n, uv1, over)) {
-            // The miss grows about as the square of the length: try the
-            // longest whole number of short segments that should fit, then
-            // one short segment.
-            const double shorter = Floor(n / std::sqrt(over) / kSegment) * kSegment;
-            bool done = false;
-            if (shorter > kSegment && shorter < n) {
-              const int length = static_cast<int>(shorter);
-              uv1 = coordsAt(x + length);
-              done = fits(length, uv1, excess(uv1));
-              if (done) n = length;
-            }
-            if (!done) {
-              nextLevel = -1;
-              n = kSegment;
-              uv1 = coordsAt(x + n);
-            }
+          if (over <= 1) {
+            nextLevel = levelAt(x + n, _mm_cvtsd_f64(uv1), _mm_cvtsd_f64(_mm_unpackhi_pd(uv1, uv1)));
+            if (nextLevel == level) break;
           }
+          nextLevel = -1;
+          if (n == 1) break;
+          const double fit = over <= 1 ? n / 2 : n / std::sqrt(over);
+          int shorter = fit >= 1 && fit < n ? static_cast<int>(fit) : n / 2;
+          shorter = shorter >= kSegment ? shorter & ~(kSegment - 1) : shorter >= 4 ? shorter & ~3 : shorter;
+          n = std::max(shorter, 1);
+          uv1 = coordsAt(x + n);
         }
         // Both ends of the segment are wrapped by the same whole number of tiles.
         const __m128d tile = _mm_setr_pd(Floor(u0), Floor(v0));
@@ -694,10 +690,14 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
         if constexpr (Textured) s = _mm_add_epi32(s, sStep2);
         std::swap(dither, ditherNext);
       }
-      // Only the last segment of a row can be odd.
+      // A segment of odd length: its last pixel alone, then colour and depth
+      // go on from the next pixel.
       if (n & 1) {
         drawPair.template operator()<false>();
         ++x;
+        if constexpr (kDepth) z += zStep;
+        colour0 = colour1;
+        colour1 = _mm_add_epi32(colour1, colourStep);
       }
     }
   }
