@@ -58,9 +58,9 @@ Light* AddTestLight(const char* name, Vec4 position, float red, float green, flo
                     float farRange);
 
 // Compares a frame with tests/render/golden/<name>.png exactly. On a mismatch
-// (or a missing reference) writes the frame next to the reference as
-// <name>.actual.png and says so in the returned message; empty when equal.
-// KAVRET_UPDATE_GOLDEN=1 writes the reference instead.
+// (or a missing reference) writes the frame into the build tree as
+// golden_failed/render/<name>.actual.png and says so in the returned message;
+// empty when equal. KAVRET_UPDATE_GOLDEN=1 writes the reference instead.
 std::string CompareWithGolden(const std::string& name, const std::vector<std::uint8_t>& rgb, int width,
                               int height);
 
