@@ -1,6 +1,7 @@
 // Light groups and the lights each group owns.
 #include <cstdlib>
 
+#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -19,6 +20,8 @@ LightGroup* AddLightGroup() {
 }
 
 static void FreeLight(Light* light) {
+  // The model loader's pointer to the record dies with it.
+  if (LoadState.currentLight == light) LoadState.currentLight = nullptr;
   std::free(light->name);
   std::free(light);
 }

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "device/texture_surfaces.h"
+#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -26,6 +27,9 @@ Material* AddMaterial(const char* name) {
 void RemoveMaterial(Material* material) {
   if (!material) return;
   Unlink(Materials, material);
+  // The model loader's pointers to the record die with it.
+  if (LoadState.currentMaterial == material) LoadState.currentMaterial = nullptr;
+  if (LoadState.defaultMaterial == material) LoadState.defaultMaterial = nullptr;
   std::free(material->name);
   std::free(material);
 }

@@ -1,6 +1,7 @@
 // Mesh geometries and mesh objects: registries, bounds and planar mapping.
 #include <cstdlib>
 
+#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -60,6 +61,8 @@ MeshObject* AddMeshObject(const char* name) {
 void RemoveMeshObject(MeshObject* object) {
   if (!object) return;
   Unlink(MeshObjects, object);
+  // The model loader's pointer to the record dies with it.
+  if (LoadState.currentObject == object) LoadState.currentObject = nullptr;
   std::free(object->name);
   std::free(object);
 }

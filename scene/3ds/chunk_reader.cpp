@@ -80,30 +80,6 @@ void SetChunkKind(const char* name) {
   }
 }
 
-template <typename T>
-bool InRegistry(const T* first, const T* record) {
-  for (const T* r = first; r; r = r->next) {
-    if (r == record) return true;
-  }
-  return false;
-}
-
-bool LightExists(const Light* light) {
-  for (const LightGroup* group = LightGroups.first; group; group = group->next) {
-    if (InRegistry(group->firstLight, light)) return true;
-  }
-  return false;
-}
-
-// The loader's record pointers die with their registries at the end of a scene;
-// forget those whose records are gone before a new file is read.
-void DropStaleRecords() {
-  if (!InRegistry(MeshObjects.first, LoadState.currentObject)) LoadState.currentObject = nullptr;
-  if (!InRegistry(Materials.first, LoadState.currentMaterial)) LoadState.currentMaterial = nullptr;
-  if (!InRegistry(Materials.first, LoadState.defaultMaterial)) LoadState.defaultMaterial = nullptr;
-  if (!LightExists(LoadState.currentLight)) LoadState.currentLight = nullptr;
-}
-
 }  // namespace
 
 void ReadChunks(std::FILE* stream, int indent, long end) {
@@ -148,7 +124,6 @@ void Load3ds(const char* path) {
   long size = -1;
   if (std::fseek(stream, 0, SEEK_END) == 0) size = std::ftell(stream);
   if (size > 0 && std::fseek(stream, 0, SEEK_SET) == 0) {
-    DropStaleRecords();
     LoadState.depth = 0;
     ReadChunks(stream, 0, size);
   }

@@ -51,7 +51,10 @@ inline constexpr int NameBufferSize = 1040;
 inline constexpr int MaxChunkDepth = 64;
 
 // The loader's state, shared by the walker and every handler. It is never
-// reset between files: what one file leaves, the next one sees.
+// reset between files: what one file leaves, the next one sees. Its record
+// pointers do not outlive their records: removing a material, mesh object or
+// light group (the end-of-scene sweep removes them all) clears the pointers to
+// it, so a new scene starts with none.
 struct LoadStateRecord {
   char nameBuffer[NameBufferSize];
   MeshObject* currentObject;
