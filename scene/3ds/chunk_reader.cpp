@@ -45,11 +45,14 @@ long ChunkBytesLeft(std::FILE* stream, long chunkEnd) {
 
 std::FILE* Listing() { return LoadState.listing ? LoadState.listing : stdout; }
 
-void ReadName(std::FILE* stream) {
+void ReadName(std::FILE* stream, long chunkEnd) {
   std::FILE* out = Listing();
+  // A name is part of its chunk: without a NUL it ends with the chunk rather
+  // than running on through the chunks behind it.
+  long left = ChunkBytesLeft(stream, chunkEnd);
   int length = 0;
   int c;
-  while ((c = std::fgetc(stream)) != EOF && c != 0) {
+  while (left-- > 0 && (c = std::fgetc(stream)) != EOF && c != 0) {
     std::fputc(c, out);
     // Past the buffer the name is still read (and echoed) but not kept.
     if (length < NameBufferSize - 1) LoadState.nameBuffer[length++] = static_cast<char>(c);

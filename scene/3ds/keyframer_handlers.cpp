@@ -9,83 +9,107 @@ namespace {
 
 enum class TrackValue { Position, Rotation, Scale, Fov, Roll, Morph };
 
+// What is left of a track chunk. Reads stop at the chunk's end as they would
+// at the end of the file, so a key count larger than the chunk holds ends the
+// track there: the chunks behind it are never read as keys, and the work done
+// for a track stays within its own bytes.
+struct TrackData {
+  std::FILE* stream;
+  long chunkEnd;
+  long left;
+};
+
+TrackData BeginTrack(std::FILE* stream, long chunkEnd) { return {stream, chunkEnd, ChunkBytesLeft(stream, chunkEnd)}; }
+
+bool Take(TrackData& track, long bytes) {
+  if (track.left < bytes) return false;
+  track.left -= bytes;
+  return true;
+}
+
+bool ReadWord(TrackData& track, std::uint16_t& value) { return Take(track, 2) && ReadU16(track.stream, value); }
+
+bool ReadFloat(TrackData& track, float& value) { return Take(track, 4) && ReadFloat(track.stream, value); }
+
+bool ReadVector(TrackData& track, float value[3]) {
+  return ReadFloat(track, value[0]) && ReadFloat(track, value[1]) && ReadFloat(track, value[2]);
+}
+
 // Five header words, the key count and one further word, all listed.
-bool ReadTrackHeader(std::FILE* stream, int indent, const char* countLabel, std::uint16_t& count) {
+bool ReadTrackHeader(TrackData& track, int indent, const char* countLabel, std::uint16_t& count) {
   std::FILE* out = Listing();
   for (int n = 0; n < 5; ++n) {
     std::uint16_t word;
-    if (!ReadU16(stream, word)) return false;
+    if (!ReadWord(track, word)) return false;
     std::fprintf(out, "%*sUnknown #%d: 0x%x\n", indent, "", n, word);
   }
-  if (!ReadU16(stream, count)) return false;
+  if (!ReadWord(track, count)) return false;
   std::fprintf(out, "%*s%s: %d\n", indent, "", countLabel, count);
   std::uint16_t further;
-  if (!ReadU16(stream, further)) return false;
+  if (!ReadWord(track, further)) return false;
   std::fprintf(out, "%*sUnknown: 0x%x\n", indent, "", further);
   return true;
 }
 
 // One float follows the key header for every spline flag set among bits 0-15
 // (tension, continuity, bias, ease to, ease from, ...); they are dropped.
-bool ReadSplineExtras(std::FILE* stream, std::uint16_t flags) {
+bool ReadSplineExtras(TrackData& track, std::uint16_t flags) {
   for (int bit = 0; bit < 16; ++bit) {
     float extra;
-    if ((flags & (1u << bit)) && !ReadFloat(stream, extra)) return false;
+    if ((flags & (1u << bit)) && !ReadFloat(track, extra)) return false;
   }
   return true;
 }
 
-bool ReadVector(std::FILE* stream, float value[3]) {
-  return ReadFloat(stream, value[0]) && ReadFloat(stream, value[1]) && ReadFloat(stream, value[2]);
-}
-
 // Reads and lists one key's value; the last scale read is left in `scale`.
-bool ReadKeyValue(std::FILE* stream, int indent, TrackValue kind, float scale[3]) {
+bool ReadKeyValue(TrackData& track, int indent, TrackValue kind, float scale[3]) {
   std::FILE* out = Listing();
   float v[4];
   switch (kind) {
     case TrackValue::Position:
-      if (!ReadVector(stream, v)) return false;
+      if (!ReadVector(track, v)) return false;
       std::fprintf(out, "%*s\t\tX: %f, Y: %f, Z: %f\n", indent, "", v[0], v[1], v[2]);
       return true;
     case TrackValue::Rotation: {
-      if (!ReadFloat(stream, v[3]) || !ReadVector(stream, v)) return false;
+      if (!ReadFloat(track, v[3]) || !ReadVector(track, v)) return false;
       // The degree figure is kept as a float, with this value of pi.
       float degrees = static_cast<float>(v[3] * 180 / 3.141592687);
       std::fprintf(out, "%*s\t\tAngle: %f\247, X: %f, Y: %f, Z: %f\n", indent, "", degrees, v[0], v[1], v[2]);
       return true;
     }
     case TrackValue::Scale:
-      if (!ReadVector(stream, v)) return false;
+      if (!ReadVector(track, v)) return false;
       std::fprintf(out, "%*s\t       X: %f, Y: %f, Z: %f\n", indent, "", v[0], v[1], v[2]);
       for (int i = 0; i < 3; ++i) scale[i] = v[i];
       return true;
     case TrackValue::Fov:
-      if (!ReadFloat(stream, v[0])) return false;
+      if (!ReadFloat(track, v[0])) return false;
       std::fprintf(out, "%*s\t       FOV: %f\n", indent, "", v[0]);
       return true;
     case TrackValue::Roll:
-      if (!ReadFloat(stream, v[0])) return false;
+      if (!ReadFloat(track, v[0])) return false;
       std::fprintf(out, "%*s\t       Roll: %f\n", indent, "", v[0]);
       return true;
     case TrackValue::Morph:
       std::fprintf(out, "%*s\t\tObject name: \"", indent, "");
-      ReadName(stream);
+      ReadName(track.stream, track.chunkEnd);
+      track.left = ChunkBytesLeft(track.stream, track.chunkEnd);
       return true;
   }
   return false;
 }
 
-void ReadKeyTrack(std::FILE* stream, int indent, TrackValue kind, const char* countLabel) {
+void ReadKeyTrack(std::FILE* stream, int indent, long chunkEnd, TrackValue kind, const char* countLabel) {
+  TrackData track = BeginTrack(stream, chunkEnd);
   std::uint16_t count;
-  if (!ReadTrackHeader(stream, indent, countLabel, count)) return;
+  if (!ReadTrackHeader(track, indent, countLabel, count)) return;
   float scale[3] = {};
   for (int key = 0; key < count; ++key) {
     std::uint16_t frame, word, flags;
-    if (!ReadU16(stream, frame) || !ReadU16(stream, word) || !ReadU16(stream, flags)) return;
+    if (!ReadWord(track, frame) || !ReadWord(track, word) || !ReadWord(track, flags)) return;
     std::fprintf(Listing(), "%*s  Frame %3d: Flags 0x%X\n", indent, "", frame, flags);
-    if (!ReadSplineExtras(stream, flags)) return;
-    if (!ReadKeyValue(stream, indent, kind, scale)) return;
+    if (!ReadSplineExtras(track, flags)) return;
+    if (!ReadKeyValue(track, indent, kind, scale)) return;
   }
   // The node's "Track Obj. Name" is still in the name buffer.
   if (kind != TrackValue::Scale || count == 0) return;
@@ -103,54 +127,57 @@ void HandleFrames(std::FILE* stream, int, long) {
   ReadBytes(stream, frames, sizeof frames);
 }
 
-void HandleTrackObjectName(std::FILE* stream, int, long) {
-  ReadName(stream);
-  unsigned char flags[4];
-  std::uint16_t parent;
-  if (ReadBytes(stream, flags, sizeof flags)) ReadU16(stream, parent);
+void HandleTrackObjectName(std::FILE* stream, int, long chunkEnd) {
+  ReadName(stream, chunkEnd);
+  // Two flag words and the parent's number, read and dropped.
+  TrackData rest = BeginTrack(stream, chunkEnd);
+  std::uint16_t flags0, flags1, parent;
+  if (ReadWord(rest, flags0) && ReadWord(rest, flags1)) ReadWord(rest, parent);
 }
 
-void HandlePivotPoint(std::FILE* stream, int, long) {
+void HandlePivotPoint(std::FILE* stream, int, long chunkEnd) {
+  TrackData data = BeginTrack(stream, chunkEnd);
   float pivot[3];
-  ReadVector(stream, pivot);
+  ReadVector(data, pivot);
 }
 
-void HandlePositionKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Position, "Position keys");
+void HandlePositionKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Position, "Position keys");
 }
 
-void HandleRotationKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Rotation, "Rotation keys");
+void HandleRotationKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Rotation, "Rotation keys");
 }
 
-void HandleScaleKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Scale, "Scale keys");
+void HandleScaleKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Scale, "Scale keys");
 }
 
-void HandleFovKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Fov, "FOV keys");
+void HandleFovKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Fov, "FOV keys");
 }
 
-void HandleRollKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Roll, "Roll keys");
+void HandleRollKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Roll, "Roll keys");
 }
 
-void HandleMorphKeys(std::FILE* stream, int indent, long) {
-  ReadKeyTrack(stream, indent, TrackValue::Morph, "Morph keys");
+void HandleMorphKeys(std::FILE* stream, int indent, long chunkEnd) {
+  ReadKeyTrack(stream, indent, chunkEnd, TrackValue::Morph, "Morph keys");
 }
 
-void HandleHideKeys(std::FILE* stream, int indent, long) {
+void HandleHideKeys(std::FILE* stream, int indent, long chunkEnd) {
+  TrackData track = BeginTrack(stream, chunkEnd);
   std::uint16_t count;
-  if (!ReadTrackHeader(stream, indent, "Hide keys", count)) return;
+  if (!ReadTrackHeader(track, indent, "Hide keys", count)) return;
   std::FILE* out = Listing();
   indent += 2;
   for (int key = 0; key < count; ++key) {
     std::uint16_t frame;
-    if (!ReadU16(stream, frame)) return;
+    if (!ReadWord(track, frame)) return;
     std::fprintf(out, "%*sFrame: %d\n", indent, "", frame);
     for (int n = 0; n < 2; ++n) {
       std::uint16_t word;
-      if (!ReadU16(stream, word)) return;
+      if (!ReadWord(track, word)) return;
       std::fprintf(out, "%*s  Unknown #%d: 0x%x\n", indent, "", n, word);
     }
   }

@@ -33,8 +33,9 @@ int FindChunkType(std::uint16_t id);
 // Walks the chunks from the stream's position up to the offset `end`.
 void ReadChunks(std::FILE* stream, int indent, long end);
 
-// Reads a NUL-terminated name into LoadState.nameBuffer, echoing it to the listing.
-void ReadName(std::FILE* stream);
+// Reads a NUL-terminated name into LoadState.nameBuffer, echoing it to the
+// listing. The name ends at its NUL or at chunkEnd, whichever comes first.
+void ReadName(std::FILE* stream, long chunkEnd);
 
 enum ChunkKind : std::int32_t {
   ChunkKindNone = 0,

@@ -14,15 +14,15 @@ constexpr int TexturePathSize = 516;
 
 }  // namespace
 
-void HandleMaterialName(std::FILE* stream, int, long) {
-  ReadName(stream);
+void HandleMaterialName(std::FILE* stream, int, long chunkEnd) {
+  ReadName(stream, chunkEnd);
   LoadState.currentMaterial = AddMaterial(LoadState.nameBuffer);
 }
 
 // Every map of a material ends here, so the last one named wins. The path
 // holds two backslashes, as the files were always named.
-void HandleMapFilename(std::FILE* stream, int, long) {
-  ReadName(stream);
+void HandleMapFilename(std::FILE* stream, int, long chunkEnd) {
+  ReadName(stream, chunkEnd);
   Material* material = LoadState.currentMaterial;
   if (!material) return;
   char path[TexturePathSize];

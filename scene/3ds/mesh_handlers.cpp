@@ -70,7 +70,7 @@ Material* DefaultMaterial() {
 }
 
 void HandleObjectBlock(std::FILE* stream, int indent, long chunkEnd) {
-  ReadName(stream);
+  ReadName(stream, chunkEnd);
   MeshObject* object = AddMeshObject(LoadState.nameBuffer);
   LoadState.currentObject = object;
   if (object) object->geometry = AddGeometry();
@@ -136,7 +136,7 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
 }
 
 void HandleFaceMaterial(std::FILE* stream, int, long chunkEnd) {
-  ReadName(stream);
+  ReadName(stream, chunkEnd);
   std::uint16_t count;
   if (!ReadU16(stream, count)) return;
   if (!CountFits(stream, chunkEnd, count, 2)) return;

@@ -1,5 +1,7 @@
 // Keyframer tracks: the listing of every track kind, spline extras, and the
 // scale track's last key applied to the node's object.
+#include <algorithm>
+
 #include "loader_support.h"
 
 namespace {
@@ -150,4 +152,149 @@ TEST_F(LoaderTest, ScaleTrackSetsTheScaleOfItsLastKey) {
   });
   Load(cut);
   EXPECT_FLOAT_EQ(box->scale.x, 3.0f);
+}
+
+// A track holds what its chunk holds: a key count larger than that ends the
+// track at the chunk's end, as the end of the file would, and the chunks
+// behind it are read as chunks, not as keys or names.
+TEST_F(LoaderTest, TracksAndNamesEndWithTheirChunk) {
+  std::string listing = Load(Node("box", [](ChunkWriter& w) {
+    w.Begin(0xB020);
+    TrackHeader(w, 5);
+    Key(w, 0, 0, {1, 2, 3});
+    Key(w, 10, 0, {4, 5, 6});
+    Key(w, 20, 0, {7, 8});  // cut inside its value
+    w.End();
+    w.Begin(0xB026);
+    TrackHeader(w, 2);
+    Key(w, 30, 0, {});
+    for (char c : std::string("ball")) w.U8(static_cast<std::uint8_t>(c));  // no NUL
+    w.End();
+    w.Begin(0xB030).U16(7).End();
+  }));
+  EXPECT_EQ(TrackLines(listing), std::string(HeaderLines) +
+                                     "    Position keys: 5\n"
+                                     "    Unknown: 0x0\n"
+                                     "      Frame   0: Flags 0x0\n"
+                                     "    \t\tX: 1.000000, Y: 2.000000, Z: 3.000000\n"
+                                     "      Frame  10: Flags 0x0\n"
+                                     "    \t\tX: 4.000000, Y: 5.000000, Z: 6.000000\n"
+                                     "      Frame  20: Flags 0x0\n"
+                                     "  Chunk type \"Morph keys\", offset 0x5C, size 30 bytes\n" +
+                                     HeaderLines +
+                                     "    Morph keys: 2\n"
+                                     "    Unknown: 0x0\n"
+                                     "      Frame  30: Flags 0x0\n"
+                                     "    \t\tObject name: \"ball"
+                                     "  Chunk type \"Object number\", offset 0x7A, size 8 bytes\n"
+                                     "    Object number: 7\n");
+
+  // A scale track cut short applies nothing, even with a chunk behind it
+  // whose bytes would complete the key.
+  MeshObject* box = AddMeshObject("box");
+  Load(Node("box", [](ChunkWriter& w) {
+    w.Begin(0xB022);
+    TrackHeader(w, 1);
+    Key(w, 0, 0, {8, 8});
+    w.End();
+    w.Begin(0xB030).U16(7).End();
+  }));
+  EXPECT_FLOAT_EQ(box->scale.x, 1.0f);
+
+  // A node name without its NUL ends with its chunk and still names the node.
+  ChunkWriter unterminated;
+  unterminated.Begin(0xB002).Begin(0xB010);
+  for (char c : std::string("box")) unterminated.U8(static_cast<std::uint8_t>(c));
+  unterminated.End().Begin(0xB022);
+  TrackHeader(unterminated, 1);
+  Key(unterminated, 0, 0, {2, 3, 4});
+  unterminated.End().End();
+  listing = Load(unterminated);
+  EXPECT_NE(listing.find("size 9 bytes\nbox  Chunk type \"Scale keys\""), std::string::npos) << listing;
+  EXPECT_FLOAT_EQ(box->scale.z, 4.0f);
+}
+
+namespace {
+
+// An in-memory input stream that counts the bytes the loader takes from it
+// and, past a cap, reads as ended, so that a loader doing too much work stops
+// soon and fails the count instead of running for minutes.
+struct CountingInput {
+  const std::vector<std::uint8_t>* bytes;
+  long position;
+  long bytesRead;
+  long cap;
+};
+
+ssize_t ReadCounted(void* cookie, char* buffer, size_t size) {
+  auto* in = static_cast<CountingInput*>(cookie);
+  const long size_ = static_cast<long>(in->bytes->size());
+  long n = std::min(static_cast<long>(size), size_ - in->position);
+  n = std::min(n, in->cap - in->bytesRead);
+  if (n <= 0) return 0;
+  std::memcpy(buffer, in->bytes->data() + in->position, static_cast<std::size_t>(n));
+  in->position += n;
+  in->bytesRead += n;
+  return n;
+}
+
+int SeekCounted(void* cookie, off64_t* offset, int whence) {
+  auto* in = static_cast<CountingInput*>(cookie);
+  const long base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? in->position : static_cast<long>(in->bytes->size());
+  const long target = base + static_cast<long>(*offset);
+  if (target < 0) return -1;
+  in->position = target;
+  *offset = target;
+  return 0;
+}
+
+ssize_t CountWritten(void* cookie, const char*, size_t size) {
+  *static_cast<long*>(cookie) += static_cast<long>(size);
+  return static_cast<ssize_t>(size);
+}
+
+}  // namespace
+
+// A megabyte of 20-byte keyframer chunks, each a track claiming 65,535 keys
+// or a name without its NUL: the loader reads each chunk once and lists each
+// one in a few lines, so bytes read and listing bytes grow with the file.
+TEST_F(LoaderTest, LoadingWorkGrowsLinearlyWithTheFile) {
+  const std::uint16_t tracks[] = {0xB020, 0xB021, 0xB022, 0xB023, 0xB024, 0xB026, 0xB029, 0xB010};
+  constexpr long TargetSize = 1 << 20;
+  ChunkWriter w;
+  w.Begin(0x4D4D).Begin(0xB000).Begin(0xB002);
+  long chunks = 3;
+  for (long at = 18; at + 20 <= TargetSize; at += 20, ++chunks) {
+    const std::uint16_t id = tracks[chunks % 8];
+    w.Begin(id);
+    if (id == 0xB010) {
+      for (int i = 0; i < 14; ++i) w.U8('A');
+    } else {
+      TrackHeader(w, 0xFFFF);
+    }
+    w.End();
+  }
+  w.End().End().End();
+  const long size = static_cast<long>(w.bytes().size());
+
+  CountingInput in{&w.bytes(), 0, 0, 4 * size};
+  std::FILE* stream = fopencookie(&in, "rb", {ReadCounted, nullptr, SeekCounted, nullptr});
+  ASSERT_NE(stream, nullptr);
+  // Unbuffered, so that every byte counted is a byte the loader asked for.
+  std::setvbuf(stream, nullptr, _IONBF, 0);
+  long listed = 0;
+  std::FILE* sink = fopencookie(&listed, "w", {nullptr, CountWritten, nullptr, nullptr});
+  ASSERT_NE(sink, nullptr);
+  LoadState.listing = sink;
+  ReadChunks(stream, 0, size);
+  std::fflush(sink);
+  LoadState.listing = listing_;
+  std::fclose(sink);
+  std::fclose(stream);
+
+  // Every header and body byte once, and nothing twice.
+  EXPECT_LE(in.bytesRead, size) << "bytes read for a file of " << size;
+  // A chunk line and seven short lines, some 220 bytes, for each 20-byte chunk.
+  EXPECT_LE(listed, 12 * size) << "listing bytes for a file of " << size;
+  EXPECT_GE(listed, 5 * size) << "every chunk is listed";
 }
