@@ -3,8 +3,12 @@
 #include "platform/files/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <vector>
 
@@ -36,11 +40,12 @@ bool FindEntryIgnoringCase(const std::string& dir, const std::string& name, std:
   return any;
 }
 
+// Components between separators; both '/' and '\\' separate.
 std::vector<std::string> SplitComponents(const std::string& path) {
   std::vector<std::string> parts;
   std::string part;
   for (char c : path) {
-    if (c == '/') {
+    if (c == '/' || c == '\\') {
       if (!part.empty()) parts.push_back(part);
       part.clear();
     } else {
@@ -92,7 +97,56 @@ std::string ResolveDataPath(const char* path) {
   return current;
 }
 
+bool DataNameStaysInside(const char* name) {
+  if (!name || !*name || name[0] == '/' || name[0] == '\\') return false;
+  for (const std::string& part : SplitComponents(name)) {
+    if (part == "..") return false;
+  }
+  return true;
+}
+
+FILE* OpenRegularFile(const std::string& path, bool* notRegular) {
+  if (notRegular) *notRegular = false;
+  // A look first, so that a FIFO or device is normally not opened at all...
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return nullptr;
+  if (!S_ISREG(st.st_mode)) {
+    if (notRegular) *notRegular = true;
+    return nullptr;
+  }
+  // ...and the check that counts on what was opened, since the name may be
+  // replaced in between: O_NONBLOCK keeps the open of a FIFO from waiting for
+  // a writer, and fstat tells what the descriptor really is.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (notRegular) *notRegular = true;
+    ::close(fd);
+    return nullptr;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  FILE* file = ::fdopen(fd, "rb");
+  if (!file) ::close(fd);
+  return file;
+}
+
 FILE* OpenDataFile(const char* path, const char* mode) {
-  if (!path) return nullptr;
-  return std::fopen(ResolveDataPath(path).c_str(), mode);
+  if (!path || !mode || mode[0] != 'r' || std::strchr(mode, '+')) return nullptr;
+  // The engine names its data relative to the data directory; nothing it
+  // reads lies above it.
+  for (const std::string& part : SplitComponents(path)) {
+    if (part == "..") {
+      std::fprintf(stderr, "kavret: %s leads outside the data folder; not read\n", path);
+      return nullptr;
+    }
+  }
+  const std::string resolved = ResolveDataPath(path);
+  bool notRegular = false;
+  FILE* file = OpenRegularFile(resolved, &notRegular);
+  if (notRegular) std::fprintf(stderr, "kavret: %s is not a regular file; not read\n", resolved.c_str());
+  return file;
 }

@@ -16,5 +16,18 @@ const std::string& DataDirectory();
 // mapping (which may not exist) when nothing matches.
 std::string ResolveDataPath(const char* path);
 
-// fopen of a data file through ResolveDataPath. Null when it cannot be opened.
+// True for a name that stays inside the folder it is looked up in: not empty,
+// no leading separator ('\\' or '/') and no ".." component. Names that come
+// from data files (a material's texture map) must pass it before use.
+bool DataNameStaysInside(const char* name);
+
+// Opens a data file for reading ("rb"; data files are never written) through
+// ResolveDataPath. Null when it cannot be opened, and also, with a warning on
+// stderr, when the path has a ".." component or names anything but a regular
+// file (a FIFO, device or directory would block or mislead the reader).
 FILE* OpenDataFile(const char* path, const char* mode);
+
+// Opens a host path for reading if it is a regular file (a symbolic link to
+// one included); never blocks on a FIFO or device. Null otherwise; when the
+// path exists but is no regular file, *notRegular (if given) is set to true.
+FILE* OpenRegularFile(const std::string& path, bool* notRegular = nullptr);

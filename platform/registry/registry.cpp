@@ -13,6 +13,8 @@
 // renamed over the old one. A file that cannot be parsed is never overwritten.
 #include "platform/registry/winreg.h"
 
+#include "platform/files/files.h"
+
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -224,13 +225,26 @@ void Load() {
   reg.damaged = false;
   reg.keys.clear();
   if (reg.file.empty()) reg.file = DefaultFile();
-  std::ifstream in(reg.file, std::ios::binary);
+  // Only a regular file is read: a FIFO or device there would block or never
+  // end, and it is left alone (not replaced by a save) like a damaged file.
+  bool notRegular = false;
+  FILE* in = OpenRegularFile(reg.file, &notRegular);
+  if (notRegular) {
+    reg.damaged = true;
+    std::fprintf(stderr,
+                 "kavret: settings file %s is not a regular file; it is left as it is and settings will not "
+                 "be saved this run\n",
+                 reg.file.c_str());
+    return;
+  }
   if (!in) return;  // no file yet: an empty registry
-  std::stringstream ss;
-  ss << in.rdbuf();
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
+  std::fclose(in);
   std::vector<RegistryKey> keys;
   int badLine = 0;
-  if (!Parse(ss.str(), &keys, &badLine)) {
+  if (!Parse(text, &keys, &badLine)) {
     reg.damaged = true;
     std::fprintf(stderr,
                  "kavret: settings file %s cannot be read (line %d); it is left as it is and "

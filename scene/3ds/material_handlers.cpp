@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "device/texture_file.h"
+#include "platform/files/files.h"
 #include "scene/3ds/chunk_handlers.h"
 #include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
@@ -20,11 +21,19 @@ void HandleMaterialName(std::FILE* stream, int, long chunkEnd) {
 }
 
 // Every map of a material ends here, so the last one named wins. The path
-// holds two backslashes, as the files were always named.
+// holds two backslashes, as the files were always named. The name comes from
+// the file: one that climbs out of the Textures folder or starts at the root
+// is refused, and the material is left without a texture.
 void HandleMapFilename(std::FILE* stream, int, long chunkEnd) {
   ReadName(stream, chunkEnd);
   Material* material = LoadState.currentMaterial;
   if (!material) return;
+  if (!DataNameStaysInside(LoadState.nameBuffer)) {
+    std::fprintf(stderr, "kavret: texture name \"%s\" is not a file name inside the Textures folder; "
+                 "the material gets no texture\n", LoadState.nameBuffer);
+    material->texture = nullptr;
+    return;
+  }
   char path[TexturePathSize];
   int length = std::snprintf(path, sizeof path, "Textures\\\\%s", LoadState.nameBuffer);
   // A name too long for the path buffer is refused rather than cut.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "fifo_watch.h"
 #include "platform/files/files.h"
 
 namespace fs = std::filesystem;
@@ -51,4 +52,40 @@ TEST_F(DataFiles, MissingFilesAreNotFound) {
 
 TEST_F(DataFiles, ResolvedPathsStayInsideTheDataDirectory) {
   EXPECT_EQ(ResolveDataPath("objects\\ROCKETSCENE01.3ds"), (dir / "Objects" / "rocketscene01.3ds").string());
+}
+
+// Nothing above the data directory is read, and only regular files are: a
+// FIFO would block the reader, a directory or device would mislead it. A
+// symbolic link to a regular file is still followed.
+TEST_F(DataFiles, OnlyRegularFilesInsideTheDataDirectoryAreOpened) {
+  const fs::path outside = dir.parent_path() / ("kavret-outside-" + std::to_string(::getpid()));
+  std::ofstream(outside) << "secret";
+  fs::create_directories(dir / "Midas" / "t1.xm");
+  FifoWatch fifo((dir / "Midas" / "t2.xm").string());
+  ASSERT_TRUE(fifo.made());
+  fs::create_symlink(dir / "Objects" / "rocketscene01.3ds", dir / "Objects" / "link.3ds");
+
+  testing::internal::CaptureStderr();
+  const std::string up = "Objects\\..\\..\\" + outside.filename().string();
+  EXPECT_EQ(Read(up.c_str()), "<missing>");
+  EXPECT_EQ(Read("Midas\\t1.xm"), "<missing>");
+  EXPECT_EQ(Read("Midas\\T2.XM"), "<missing>");
+  EXPECT_EQ(Read("Objects\\link.3ds"), "rocket");
+  EXPECT_EQ(OpenDataFile("Objects\\rocketscene01.3ds", "wb"), nullptr);
+  const std::string err = testing::internal::GetCapturedStderr();
+  fs::remove(outside);
+
+  EXPECT_FALSE(fifo.readerWaited());
+  EXPECT_NE(err.find(up + " leads outside the data folder; not read"), std::string::npos) << err;
+  EXPECT_NE(err.find("Midas/t1.xm is not a regular file; not read"), std::string::npos) << err;
+  EXPECT_NE(err.find("Midas/t2.xm is not a regular file; not read"), std::string::npos) << err;
+
+  EXPECT_TRUE(DataNameStaysInside("FIRE002.TGA"));
+  EXPECT_TRUE(DataNameStaysInside("maps\\a..b.tga"));
+  EXPECT_FALSE(DataNameStaysInside("..\\x.tga"));
+  EXPECT_FALSE(DataNameStaysInside("maps/../../x.tga"));
+  EXPECT_FALSE(DataNameStaysInside("\\x.tga"));
+  EXPECT_FALSE(DataNameStaysInside("/x.tga"));
+  EXPECT_FALSE(DataNameStaysInside(""));
+  EXPECT_FALSE(DataNameStaysInside(nullptr));
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "device/settings.h"
+#include "fifo_watch.h"
 #include "platform/registry/winreg.h"
 
 namespace fs = std::filesystem;
@@ -177,4 +178,23 @@ TEST_F(RegistryFileTest, FirstRunWritesDefaultsAndLaterRunsReadThem) {
   LoadSettings();
   EXPECT_EQ(DemoSettings.isLooping, 1);
   EXPECT_STREQ(DemoSettings.driverName, "");
+}
+
+// A FIFO in place of the settings file is neither waited on nor replaced: it
+// is reported, and the run keeps its settings to itself.
+TEST_F(RegistryFileTest, SettingsFileThatIsNoRegularFileIsLeftAlone) {
+  FifoWatch fifo(file.string());
+  ASSERT_TRUE(fifo.made());
+  RegistrySetFile(file.string());
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(RegistryFileDamaged());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("is not a regular file"), std::string::npos) << err;
+
+  HKEY key = Open();
+  const BYTE one = 1;
+  EXPECT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_FALSE(fifo.readerWaited());
+  EXPECT_TRUE(fs::is_fifo(file));
 }
