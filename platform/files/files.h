@@ -1,7 +1,7 @@
 // Opening the demo's data files. The engine names them as the original file
 // system did ("Objects\rocketscene01.3ds", "Textures\\FIRE002.TGA"): backslashes
 // separate components and case does not matter. Paths are relative to the data
-// directory.
+// directory, and only regular files are read: never a FIFO, device or folder.
 #pragma once
 
 #include <cstdio>

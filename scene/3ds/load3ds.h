@@ -11,7 +11,8 @@ struct Material;
 struct Light;
 
 // Reads a model file (a data path such as "Objects\x.3ds") into the scene
-// registries. A file that cannot be opened loads nothing, silently.
+// registries. A missing file loads nothing, silently; a path that is not a
+// regular file inside the data folder loads nothing, with a warning on stderr.
 void Load3ds(const char* path);
 
 // Every handler gets the stream just behind the chunk's 6-byte header, the
