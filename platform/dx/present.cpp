@@ -14,14 +14,30 @@ SDL_Surface* ToWindowFormat(SDL_Surface* picture, const SDL_Surface* target) {
   return SDL_ConvertSurface(picture, target->format, 0);
 }
 
-void PresentToSdl(SDL_Window* window, const std::uint16_t* pixels, int width, int height, int pitch) {
+// The part of the window surface that the window really shows. SDL sizes the
+// surface from the size it last asked for; the display may have given the
+// window another (no full screen without a window manager, a resize not yet
+// reported). Only the part inside both is seen.
+SDL_Rect ShownArea(HWND window, const SDL_Surface* target) {
+  SDL_Rect area{0, 0, target->w, target->h};
+  int width = 0, height = 0;
+  if (WinDrawableSize(window, &width, &height)) {
+    if (width < area.w) area.w = width;
+    if (height < area.h) area.h = height;
+  }
+  return area;
+}
+
+void PresentToSdl(HWND owner, SDL_Window* window, const std::uint16_t* pixels, int width, int height, int pitch) {
   SDL_Surface* target = SDL_GetWindowSurface(window);
   if (!target) return;
   SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint16_t*>(pixels), width, height,
                                                             16, pitch * 2, SDL_PIXELFORMAT_RGB565);
   if (!picture) return;
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-  const DxPresentRect fit = DxFitPicture(width, height, target->w, target->h);
+  // The picture is placed in the window as it is now, never as it was asked to be.
+  SDL_Rect area = ShownArea(owner, target);
+  const DxPresentRect fit = DxFitPicture(width, height, area.w, area.h);
   SDL_Rect dest{fit.x, fit.y, fit.width, fit.height};
   if (dest.w > 0 && dest.h > 0) {
     if (fit.nearest) {
@@ -37,7 +53,8 @@ void PresentToSdl(SDL_Window* window, const std::uint16_t* pixels, int width, in
     }
   }
   SDL_FreeSurface(picture);
-  SDL_UpdateWindowSurface(window);
+  // Only what the window shows is sent to the display.
+  if (area.w > 0 && area.h > 0) SDL_UpdateWindowSurfaceRects(window, &area, 1);
 }
 
 }  // namespace
@@ -47,7 +64,7 @@ void DxPresent(HWND window, bool, const std::uint16_t* pixels, int width, int he
   ++dx.presented;
   if (dx.sink) dx.sink(DxFrame{pixels, width, height, pitch}, dx.sinkUser);
   if (auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr))
-    PresentToSdl(sdl, pixels, width, height, pitch);
+    PresentToSdl(window, sdl, pixels, width, height, pitch);
 }
 
 DxPresentRect DxFitPicture(int width, int height, int areaWidth, int areaHeight) {
@@ -87,12 +104,13 @@ bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width,
   if (!shown) return false;
   SDL_Surface* copy = SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_RGB24, 0);
   if (!copy) return false;
-  rgb.resize(static_cast<size_t>(copy->w) * static_cast<size_t>(copy->h) * 3);
-  for (int y = 0; y < copy->h; ++y)
-    std::memcpy(rgb.data() + static_cast<size_t>(y) * copy->w * 3, static_cast<std::uint8_t*>(copy->pixels) + y * copy->pitch,
-                static_cast<size_t>(copy->w) * 3);
-  *width = copy->w;
-  *height = copy->h;
+  const SDL_Rect area = ShownArea(window, copy);
+  rgb.resize(static_cast<size_t>(area.w) * static_cast<size_t>(area.h) * 3);
+  for (int y = 0; y < area.h; ++y)
+    std::memcpy(rgb.data() + static_cast<size_t>(y) * area.w * 3, static_cast<std::uint8_t*>(copy->pixels) + y * copy->pitch,
+                static_cast<size_t>(area.w) * 3);
+  *width = area.w;
+  *height = area.h;
   SDL_FreeSurface(copy);
   return true;
 }

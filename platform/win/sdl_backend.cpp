@@ -49,6 +49,13 @@ bool SdlBackendDisplayAvailable() {
 bool SdlBackendStartup() {
   if (sdl.videoStarted) return true;
   if (!SdlBackendDisplayAvailable()) return false;
+  // Window surfaces are the display's own framebuffer (shared memory images
+  // under X), whose pixel (0, 0) is the window's top-left corner whatever size
+  // SDL believes the window has. SDL's default under X draws the surface
+  // through OpenGL, which anchors it at the bottom instead: after a full-screen
+  // request that nobody granted, the window would show a part of the surface
+  // that the presenter cannot know. Drawing is done on the CPU anyway.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   sdl.videoStarted = true;
   return true;
@@ -124,6 +131,7 @@ void SdlBackendPumpEvents() {
           int x = 0, y = 0, width = 0, height = 0;
           SDL_GetWindowPosition(os, &x, &y);
           SDL_GetWindowSize(os, &width, &height);
+          SdlBackendDrawableSize(os, &width, &height);
           WinBackendMoved(w, x, y, width, height);
         }
         break;

@@ -15,6 +15,8 @@ void SdlBackendMoveWindow(void* os, int x, int y, int width, int height);
 void SdlBackendPumpEvents();
 void SdlBackendSleep(DWORD milliseconds);
 int SdlBackendRefreshRate(void* os);
+// The window's size as the display server has it now (may differ from SDL's).
+bool SdlBackendDrawableSize(void* os, int* width, int* height);
 
 // Called by the backend while it pumps events.
 void WinBackendPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -20,6 +20,11 @@ int WinDisplayRefreshRate(HWND window);
 // The SDL_Window* behind a window (null in the headless backend). Used by the
 // DirectDraw and dialog stand-ins, never by the engine.
 void* WinSdlWindow(HWND window);
+// The size of the OS window's drawable area as the display has it at this
+// moment. It can differ from what was last asked for: a window manager may
+// refuse or delay full screen, or resize the window at any time. False in the
+// headless backend.
+bool WinDrawableSize(HWND window, int* width, int* height);
 // Every message taken from the queue also goes to this observer (tests).
 using WinMessageObserver = void (*)(const MSG& msg);
 void WinSetMessageObserver(WinMessageObserver observer);

@@ -106,6 +106,10 @@ int WinDisplayRefreshRate(HWND window) {
 
 void* WinSdlWindow(HWND window) { return Alive(window) ? window->os : nullptr; }
 
+bool WinDrawableSize(HWND window, int* width, int* height) {
+  return Alive(window) && window->os && SdlBackendDrawableSize(window->os, width, height);
+}
+
 void WinSetMessageObserver(WinMessageObserver observer) { win.observer = observer; }
 
 void WinBackendPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
