@@ -1,6 +1,7 @@
 // kavret: the program's entry on this platform. Reads the options, picks the
 // data directory, the settings file and the display backend, then runs the demo
 // live, headless, or into a capture.
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "device/setup_dialog.h"
 #include "platform/capture/capture.h"
 #include "platform/capture/frame_clock.h"
+#include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
@@ -89,6 +91,9 @@ int main(int argc, char** argv) {
 
   app.capturing = !options.capture.empty();
   app.pace = options.pace;
+  // Ctrl+C and SIGTERM close the window: music stopped, scene freed, device
+  // shut down, a capture's files finished, as when the demo ends by itself.
+  WinCatchQuitSignals(true);
   if (options.headless || app.capturing) {
     WinStartup(WinBackend::Headless);
   } else if (!WinStartup(WinBackend::Sdl)) {
@@ -141,6 +146,16 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::fprintf(stderr, "kavret: capture written to %s\n", where.c_str());
+  }
+  const int signal = WinQuitSignal();
+  WinCatchQuitSignals(false);
+  // In a window, a signal is the user closing it. A headless run or capture
+  // was cut short: its output is complete as far as it goes, but the exit
+  // status says it was interrupted, as the shell's convention has it.
+  if (signal != 0 && headless) {
+    std::fprintf(stderr, "kavret: stopped by %s after %ld frames\n", signal == SIGINT ? "SIGINT" : "SIGTERM",
+                 static_cast<long>(DxPresentedFrames()));
+    return 128 + signal;
   }
   return result;
 }

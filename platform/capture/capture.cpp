@@ -2,7 +2,11 @@
 // rendered at exactly sampleRate / fps samples per frame (remainder carried).
 #include "platform/capture/capture.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,7 +30,8 @@ struct CaptureState {
   std::string folder;     // PNG folder, or where the MP4's temporary files go
   std::string videoTemp;  // MP4 without sound, made while frames arrive
   std::string wavPath;
-  FILE* ffmpeg = nullptr;
+  FILE* ffmpeg = nullptr;  // the encoder's standard input
+  pid_t ffmpegPid = -1;
   WavWriter wav;
   long frames = 0;
   bool failed = false;
@@ -138,6 +143,67 @@ void Sink(const DxFrame& frame, void*) {
   ShowProgress(false);
 }
 
+// Starts the encoder with a pipe to its standard input. It gets a process
+// group of its own, so that Ctrl+C in the terminal reaches only this program,
+// which then finishes the capture and lets the encoder end its file; and it
+// starts with the default signal handling whatever this program has set up.
+bool StartEncoder(const std::vector<std::string>& args) {
+  int pipeEnds[2];
+  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_adddup2(&files, pipeEnds[0], STDIN_FILENO);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGINT);
+  sigaddset(&defaults, SIGTERM);
+  sigaddset(&defaults, SIGPIPE);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const int spawned = posix_spawnp(&capture.ffmpegPid, argv[0], &files, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  ::close(pipeEnds[0]);
+  if (spawned != 0) {
+    ::close(pipeEnds[1]);
+    capture.ffmpegPid = -1;
+    return false;
+  }
+  capture.ffmpeg = ::fdopen(pipeEnds[1], "w");
+  if (!capture.ffmpeg) {
+    ::close(pipeEnds[1]);
+    ::waitpid(capture.ffmpegPid, nullptr, 0);
+    capture.ffmpegPid = -1;
+    return false;
+  }
+  // An encoder that dies must fail the capture with a message, not end this
+  // program silently on a write to its closed pipe.
+  ::signal(SIGPIPE, SIG_IGN);
+  return true;
+}
+
+// Closes the encoder's input and waits for it; true when it finished well.
+bool FinishEncoder() {
+  if (!capture.ffmpeg) return false;
+  ::fclose(capture.ffmpeg);
+  capture.ffmpeg = nullptr;
+  int status = 0;
+  pid_t waited;
+  do {
+    waited = ::waitpid(capture.ffmpegPid, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  capture.ffmpegPid = -1;
+  return waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 bool FfmpegAvailable() {
@@ -181,20 +247,18 @@ bool CaptureStart(const CaptureConfig& config, std::string* error) {
     }
     capture.videoTemp = capture.folder + ".video.mp4";
     capture.wavPath = capture.folder + ".wav";
-    const std::string command = "ffmpeg -nostdin -y -loglevel error -f rawvideo -pixel_format rgb24 "
-                                "-video_size 640x480 -framerate " + std::to_string(capture.config.fps) +
-                                " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " +
-                                Quoted(capture.videoTemp);
-    capture.ffmpeg = ::popen(command.c_str(), "w");
-    if (!capture.ffmpeg) {
+    const std::vector<std::string> command = {
+        "ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "rawvideo", "-pixel_format", "rgb24",
+        "-video_size", "640x480", "-framerate", std::to_string(capture.config.fps), "-i", "-", "-c:v", "libx264",
+        "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p", capture.videoTemp};
+    if (!StartEncoder(command)) {
       *error = "cannot start ffmpeg";
       return false;
     }
   }
   if (!WavOpen(&capture.wav, capture.wavPath, kMusicSampleRate)) {
     *error = "cannot write " + capture.wavPath;
-    if (capture.ffmpeg) ::pclose(capture.ffmpeg);
-    capture.ffmpeg = nullptr;
+    FinishEncoder();
     return false;
   }
   capture.started = std::chrono::steady_clock::now();
@@ -233,9 +297,8 @@ bool CaptureFinish(std::string* result, std::string* error) {
     if (result) *result = capture.folder + "/ (" + std::to_string(capture.frames) + " PNG frames and music.wav)";
     return ok;
   }
-  const int videoStatus = ::pclose(capture.ffmpeg);
-  capture.ffmpeg = nullptr;
-  if (ok && videoStatus != 0) {
+  const bool videoOk = FinishEncoder();
+  if (ok && !videoOk) {
     ok = false;
     if (error) *error = "ffmpeg could not encode the video";
   }

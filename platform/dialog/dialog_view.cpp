@@ -288,6 +288,8 @@ void PumpEvents(HWND dialog, SDL_Window* window) {
         e.window.windowID == SDL_GetWindowID(window))
       DialogUserClose(dialog);
   }
+  // Ctrl+C or SIGTERM while the dialog is up: cancelled, as by its close box.
+  if (WinQuitSignal()) DialogUserClose(dialog);
 }
 
 }  // namespace

@@ -61,6 +61,8 @@ bool SdlBackendStartup() {
   return true;
 }
 
+void SdlBackendLeaveSignalsAlone() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
+
 void SdlBackendShutdown() {
   if (!sdl.videoStarted) return;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -137,7 +139,9 @@ void SdlBackendPumpEvents() {
         break;
       }
       case SDL_QUIT:
-        // The last window was closed by the user: closing is per window here.
+        // The session wants the program to end (or the last window was
+        // closed, which its own close event already handles).
+        WinBackendCloseAll();
         break;
       default:
         break;

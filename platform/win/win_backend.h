@@ -18,8 +18,14 @@ int SdlBackendRefreshRate(void* os);
 // The window's size as the display server has it now (may differ from SDL's).
 bool SdlBackendDrawableSize(void* os, int* width, int* height);
 
+// Keeps SDL from turning SIGINT and SIGTERM into SDL_QUIT: the window stand-in
+// handles them itself.
+void SdlBackendLeaveSignalsAlone();
+
 // Called by the backend while it pumps events.
 void WinBackendPost(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND WinBackendFindWindow(void* os);
 void WinBackendMoved(HWND window, int x, int y, int width, int height);
 void WinBackendInvalidate(HWND window);
+// The session asks the program to quit: every window is asked to close.
+void WinBackendCloseAll();

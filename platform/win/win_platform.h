@@ -25,6 +25,14 @@ void* WinSdlWindow(HWND window);
 // refuse or delay full screen, or resize the window at any time. False in the
 // headless backend.
 bool WinDrawableSize(HWND window, int* width, int* height);
+// Ctrl+C (SIGINT) and SIGTERM ask the program to quit the way a person would:
+// every window gets WM_CLOSE when messages are next taken, in either backend,
+// and dialogs end as cancelled. A signal that was ignored when the program
+// started stays ignored; a second signal ends the process at once. false puts
+// the default handling back.
+void WinCatchQuitSignals(bool catchThem);
+// The signal that asked the program to quit, or 0.
+int WinQuitSignal();
 // Every message taken from the queue also goes to this observer (tests).
 using WinMessageObserver = void (*)(const MSG& msg);
 void WinSetMessageObserver(WinMessageObserver observer);

@@ -1,6 +1,8 @@
 // The window and message stand-in: window classes, windows with their window
 // procedures, one message queue, and painting. The backend (SDL or headless)
 // supplies the OS windows and turns their events into messages.
+#include <signal.h>
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -22,6 +24,7 @@ struct WindowRecord {
   bool visible = false;
   bool alive = true;
   bool invalid = false;  // needs a WM_PAINT
+  bool closeAsked = false;  // sent WM_CLOSE because the program was asked to quit
   void* os = nullptr;    // backend window
 };
 
@@ -44,6 +47,21 @@ struct WinState {
   WindowRecord desktop;
 };
 WinState win;
+
+// Set from the signal handler; read on the main thread when messages are taken.
+volatile sig_atomic_t quitSignal = 0;
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM};
+
+void OnQuitSignal(int signal) { quitSignal = signal; }
+
+// Asks every window to close, once each, as its close box would.
+void CloseEveryWindow() {
+  for (auto& w : win.windows) {
+    if (!w->alive || w->closeAsked) continue;
+    w->closeAsked = true;
+    PostMessageA(w.get(), WM_CLOSE, 0, 0);
+  }
+}
 
 // A handle is only looked at when it names a window of ours: like the original
 // platform's handles, a stale one is answered, never dereferenced.
@@ -109,6 +127,35 @@ void* WinSdlWindow(HWND window) { return Alive(window) ? window->os : nullptr; }
 bool WinDrawableSize(HWND window, int* width, int* height) {
   return Alive(window) && window->os && SdlBackendDrawableSize(window->os, width, height);
 }
+
+void WinCatchQuitSignals(bool catchThem) {
+  for (int signal : kQuitSignals) {
+    struct sigaction now{};
+    sigaction(signal, nullptr, &now);
+    if (catchThem) {
+      // A signal ignored by whoever started us (nohup, a background job)
+      // stays ignored.
+      if (now.sa_handler == SIG_IGN) continue;
+      struct sigaction action{};
+      action.sa_handler = OnQuitSignal;
+      sigemptyset(&action.sa_mask);
+      // Only the first one asks politely: a second one ends the process at
+      // once, should the program not get round to closing.
+      action.sa_flags = SA_RESETHAND;
+      sigaction(signal, &action, nullptr);
+    } else if (now.sa_handler == OnQuitSignal) {
+      struct sigaction action{};
+      action.sa_handler = SIG_DFL;
+      sigemptyset(&action.sa_mask);
+      sigaction(signal, &action, nullptr);
+    }
+  }
+  if (catchThem) SdlBackendLeaveSignalsAlone();
+}
+
+int WinQuitSignal() { return quitSignal; }
+
+void WinBackendCloseAll() { CloseEveryWindow(); }
 
 void WinSetMessageObserver(WinMessageObserver observer) { win.observer = observer; }
 
@@ -302,6 +349,7 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
 
 BOOL PeekMessageA(MSG* msg, HWND window, UINT, UINT, UINT removeFlags) {
   if (win.backend == WinBackend::Sdl) SdlBackendPumpEvents();
+  if (quitSignal) CloseEveryWindow();
   auto matches = [window](const MSG& m) { return !window || m.hwnd == window; };
   auto it = std::find_if(win.queue.begin(), win.queue.end(), matches);
   if (it != win.queue.end()) {
