@@ -42,8 +42,12 @@ bool SdlBackendDisplayAvailable() {
   if (sdl.videoStarted) return true;
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // When no real display answers, SDL falls back to a driver that shows
+  // nothing to anyone: that is no display.
+  const char* chosen = SDL_GetCurrentVideoDriver();
+  const bool real = chosen && SDL_strcasecmp(chosen, "offscreen") != 0 && SDL_strcasecmp(chosen, "dummy") != 0;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return true;
+  return real;
 }
 
 bool SdlBackendStartup() {
