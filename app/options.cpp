@@ -39,7 +39,9 @@ const char* UsageText() {
          "  --help            show this text\n"
          "  --version         show the version\n"
          "\n"
-         "Keys: Escape skips to the next scene; closing the window ends the demo.\n";
+         "Keys: Escape skips to the next scene; closing the window ends the demo.\n"
+         "Ctrl+C (or SIGTERM) ends it as closing the window does. A headless run or capture\n"
+         "stopped so finishes its files and exits with 130 (143 for SIGTERM).\n";
 }
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::string* error) {
