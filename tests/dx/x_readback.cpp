@@ -42,9 +42,25 @@ bool X11Of(void* sdlWindow, SDL_SysWMinfo* info) {
 
 }  // namespace
 
-bool XReadSdlWindow(void* sdlWindow, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+bool XReadSdlWindow(void* sdlWindow, std::vector<std::uint8_t>& rgb, int* width, int* height, std::string* why) {
   SDL_SysWMinfo info;
-  return X11Of(sdlWindow, &info) && ReadDrawable(info.info.x11.display, info.info.x11.window, rgb, width, height);
+  if (!X11Of(sdlWindow, &info)) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    *why = std::string("not an X window (video driver ") + (driver ? driver : "none") + "): " + SDL_GetError();
+    return false;
+  }
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes)) {
+    *why = "no attributes";
+    return false;
+  }
+  if (!ReadDrawable(info.info.x11.display, info.info.x11.window, rgb, width, height)) {
+    *why = "XGetImage failed; window " + std::to_string(attributes.width) + "x" + std::to_string(attributes.height) +
+           " at " + std::to_string(attributes.x) + "," + std::to_string(attributes.y) + ", map state " +
+           std::to_string(attributes.map_state);
+    return false;
+  }
+  return true;
 }
 
 bool XReadScreen(void* sdlWindow, std::vector<std::uint8_t>& rgb, int* width, int* height) {
