@@ -34,25 +34,33 @@ void ToggleFullScreen(SDL_Window* window) {
 
 HWND WindowOf(Uint32 windowId) { return WinBackendFindWindow(SDL_GetWindowFromID(windowId)); }
 
+// A video driver that shows something to someone: SDL falls back to its
+// offscreen driver when no real display answers.
+bool RealVideoDriver() {
+  const char* chosen = SDL_GetCurrentVideoDriver();
+  return chosen && SDL_strcasecmp(chosen, "offscreen") != 0 && SDL_strcasecmp(chosen, "dummy") != 0;
+}
+
+bool DisplayNamed() {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (SDL_strcasecmp(driver, "dummy") == 0 || SDL_strcasecmp(driver, "offscreen") == 0)) return false;
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 bool SdlBackendDisplayAvailable() {
-  const char* driver = std::getenv("SDL_VIDEODRIVER");
-  if (driver && (SDL_strcasecmp(driver, "dummy") == 0 || SDL_strcasecmp(driver, "offscreen") == 0)) return false;
   if (sdl.videoStarted) return true;
-  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) return false;
+  if (!DisplayNamed()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  // When no real display answers, SDL falls back to a driver that shows
-  // nothing to anyone: that is no display.
-  const char* chosen = SDL_GetCurrentVideoDriver();
-  const bool real = chosen && SDL_strcasecmp(chosen, "offscreen") != 0 && SDL_strcasecmp(chosen, "dummy") != 0;
+  const bool real = RealVideoDriver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return real;
 }
 
 bool SdlBackendStartup() {
   if (sdl.videoStarted) return true;
-  if (!SdlBackendDisplayAvailable()) return false;
+  if (!DisplayNamed()) return false;
   // Window surfaces are the display's own framebuffer (shared memory images
   // under X), whose pixel (0, 0) is the window's top-left corner whatever size
   // SDL believes the window has. SDL's default under X draws the surface
@@ -60,7 +68,14 @@ bool SdlBackendStartup() {
   // request that nobody granted, the window would show a part of the surface
   // that the presenter cannot know. Drawing is done on the CPU anyway.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // One connection, kept: an X server with no other client resets when the
+  // last one closes and refuses connections for a moment, so probing first
+  // and connecting again could miss it.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (!RealVideoDriver()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   sdl.videoStarted = true;
   return true;
 }
