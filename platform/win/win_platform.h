@@ -29,9 +29,9 @@ bool WinDrawableSize(HWND window, int* width, int* height);
 // every window gets WM_CLOSE when messages are next taken, in either backend,
 // and dialogs end as cancelled. A signal that was ignored when the program
 // started stays ignored; a second signal ends the process at once. false puts
-// the default handling back.
+// the default handling back. Either forgets a signal already taken.
 void WinCatchQuitSignals(bool catchThem);
-// The signal that asked the program to quit, or 0.
+// The signal that asked the program to quit since the catching began, or 0.
 int WinQuitSignal();
 // Every message taken from the queue also goes to this observer (tests).
 using WinMessageObserver = void (*)(const MSG& msg);

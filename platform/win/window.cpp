@@ -129,6 +129,7 @@ bool WinDrawableSize(HWND window, int* width, int* height) {
 }
 
 void WinCatchQuitSignals(bool catchThem) {
+  quitSignal = 0;
   for (int signal : kQuitSignals) {
     struct sigaction now{};
     sigaction(signal, nullptr, &now);

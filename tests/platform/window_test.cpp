@@ -1,4 +1,7 @@
-// The headless window stand-in: window procedures, the queue, close and destroy.
+// The headless window stand-in: window procedures, the queue, close and
+// destroy, and the quit signals.
+#include <signal.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -78,4 +81,48 @@ TEST(HeadlessWindow, StaleHandlesAreAnsweredNotFollowed) {
   EXPECT_FALSE(DestroyWindow(w));
   RECT r;
   EXPECT_FALSE(GetClientRect(w, &r));
+}
+
+// SIGINT and SIGTERM close every window once, as their close boxes would, when
+// messages are next taken; a signal ignored before stays ignored.
+TEST(QuitSignal, ClosesEveryWindowOnceAndLeavesIgnoredSignalsAlone) {
+  WinStartup(WinBackend::Headless);
+  received.clear();
+  HWND first = MakeWindow();
+  HWND second = CreateWindowExA(0, "Test", "u", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+
+  struct sigaction before{};
+  struct sigaction ignore{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGINT, &ignore, &before);
+  WinCatchQuitSignals(true);
+  struct sigaction now{};
+  sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_IGN);
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_NE(now.sa_handler, SIG_DFL);
+
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  raise(SIGTERM);
+  EXPECT_EQ(WinQuitSignal(), SIGTERM);
+  int closes = 0;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_CLOSE) ++closes;
+    DispatchMessageA(&msg);
+  }
+  EXPECT_EQ(closes, 2);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_FALSE(IsWindow(second));
+  // The first signal put the default handling back: a second one would end
+  // the process at once.
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+
+  WinCatchQuitSignals(false);
+  EXPECT_EQ(WinQuitSignal(), 0);
+  sigaction(SIGINT, &before, nullptr);
+  WinShutdown();
 }
