@@ -23,9 +23,9 @@ struct WindowRecord {
   RECT rect{};  // in screen coordinates; the client area fills the whole window
   bool visible = false;
   bool alive = true;
-  bool invalid = false;  // needs a WM_PAINT
+  bool invalid = false;     // needs a WM_PAINT
   bool closeAsked = false;  // sent WM_CLOSE because the program was asked to quit
-  void* os = nullptr;    // backend window
+  void* os = nullptr;       // backend window
 };
 
 struct InstanceRecord {};
