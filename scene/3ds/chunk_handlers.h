@@ -12,6 +12,10 @@ bool ReadU32(std::FILE* stream, std::uint32_t& value);
 bool ReadFloat(std::FILE* stream, float& value);
 // Bytes between the stream's position and chunkEnd (0 when past it).
 long ChunkBytesLeft(std::FILE* stream, long chunkEnd);
+// True when the chunk still holds `bytes` bytes. A body its chunk is too short
+// for counts as a short read: the handler ends rather than take its values
+// from the chunks behind it.
+bool ChunkHolds(std::FILE* stream, long chunkEnd, long bytes);
 // The stream the chunk listing is written to.
 std::FILE* Listing();
 

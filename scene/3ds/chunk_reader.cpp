@@ -43,6 +43,8 @@ long ChunkBytesLeft(std::FILE* stream, long chunkEnd) {
   return chunkEnd - position;
 }
 
+bool ChunkHolds(std::FILE* stream, long chunkEnd, long bytes) { return ChunkBytesLeft(stream, chunkEnd) >= bytes; }
+
 std::FILE* Listing() { return LoadState.listing ? LoadState.listing : stdout; }
 
 void ReadName(std::FILE* stream, long chunkEnd) {

@@ -122,9 +122,9 @@ void ReadKeyTrack(std::FILE* stream, int indent, long chunkEnd, TrackValue kind,
 
 }  // namespace
 
-void HandleFrames(std::FILE* stream, int, long) {
+void HandleFrames(std::FILE* stream, int, long chunkEnd) {
   unsigned char frames[8];
-  ReadBytes(stream, frames, sizeof frames);
+  if (ChunkHolds(stream, chunkEnd, sizeof frames)) ReadBytes(stream, frames, sizeof frames);
 }
 
 void HandleTrackObjectName(std::FILE* stream, int, long chunkEnd) {
@@ -183,8 +183,8 @@ void HandleHideKeys(std::FILE* stream, int indent, long chunkEnd) {
   }
 }
 
-void HandleObjectNumber(std::FILE* stream, int indent, long) {
+void HandleObjectNumber(std::FILE* stream, int indent, long chunkEnd) {
   std::uint16_t number;
-  if (!ReadU16(stream, number)) return;
+  if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, number)) return;
   std::fprintf(Listing(), "%*sObject number: %d\n", indent, "", number);
 }

@@ -34,6 +34,7 @@ void SetLightColour(Light* light, float red, float green, float blue) {
 
 void HandleLight(std::FILE* stream, int indent, long chunkEnd) {
   float x, y, z;
+  if (!ChunkHolds(stream, chunkEnd, 12)) return;
   if (!ReadFloat(stream, x) || !ReadFloat(stream, y) || !ReadFloat(stream, z)) return;
   // The light is named after the enclosing object block.
   Light* light = LightGroups.current ? AddLight(LightGroups.current, 2, LoadState.nameBuffer) : nullptr;
@@ -49,22 +50,23 @@ void HandleLight(std::FILE* stream, int indent, long chunkEnd) {
   LoadState.chunkKind = ChunkKindNone;
 }
 
-void HandleSpotlight(std::FILE* stream, int, long) {
+void HandleSpotlight(std::FILE* stream, int, long chunkEnd) {
   unsigned char spot[20];
-  ReadBytes(stream, spot, sizeof spot);
+  if (ChunkHolds(stream, chunkEnd, sizeof spot)) ReadBytes(stream, spot, sizeof spot);
 }
 
-void HandleColourFloat(std::FILE* stream, int, long) {
+void HandleColourFloat(std::FILE* stream, int, long chunkEnd) {
   float red, green, blue;
+  if (!ChunkHolds(stream, chunkEnd, 12)) return;
   if (!ReadFloat(stream, red) || !ReadFloat(stream, green) || !ReadFloat(stream, blue)) return;
   Light* light = LightInForce();
   if (!light) return;
   SetLightColour(light, ClampUnit(red) * 255.0f, ClampUnit(green) * 255.0f, ClampUnit(blue) * 255.0f);
 }
 
-void HandleColourByte(std::FILE* stream, int, long) {
+void HandleColourByte(std::FILE* stream, int, long chunkEnd) {
   unsigned char rgb[3];
-  if (!ReadBytes(stream, rgb, sizeof rgb)) return;
+  if (!ChunkHolds(stream, chunkEnd, sizeof rgb) || !ReadBytes(stream, rgb, sizeof rgb)) return;
   Light* light = LightInForce();
   if (!light) return;
   SetLightColour(light, rgb[0], rgb[1], rgb[2]);
@@ -72,9 +74,9 @@ void HandleColourByte(std::FILE* stream, int, long) {
 
 // The first float chunk inside a light sets its range, the second its far
 // range, whatever their ids; later ones change nothing.
-void HandleFloat(std::FILE* stream, int, long) {
+void HandleFloat(std::FILE* stream, int, long chunkEnd) {
   float f;
-  if (!ReadFloat(stream, f)) return;
+  if (!ChunkHolds(stream, chunkEnd, 4) || !ReadFloat(stream, f)) return;
   Light* light = LightInForce();
   if (!light) return;
   if (LoadState.rangeState == 1) {
@@ -88,8 +90,9 @@ void HandleFloat(std::FILE* stream, int, long) {
 
 // Eye and target go into the camera the scene selected before loading; bank
 // and lens are not used.
-void HandleCamera(std::FILE* stream, int, long) {
+void HandleCamera(std::FILE* stream, int, long chunkEnd) {
   float value[8];
+  if (!ChunkHolds(stream, chunkEnd, sizeof value)) return;
   for (float& f : value) {
     if (!ReadFloat(stream, f)) return;
   }

@@ -90,7 +90,7 @@ void HandleObjectBlock(std::FILE* stream, int indent, long chunkEnd) {
 
 void HandleVertexList(std::FILE* stream, int, long chunkEnd) {
   std::uint16_t count;
-  if (!ReadU16(stream, count)) return;
+  if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, count)) return;
   if (count == 0 || !CountFits(stream, chunkEnd, count, 12)) return;
   MeshGeometry* geometry = CurrentGeometry();
   if (!geometry) return;
@@ -106,7 +106,7 @@ void HandleVertexList(std::FILE* stream, int, long chunkEnd) {
 
 void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
   std::uint16_t count;
-  if (!ReadU16(stream, count)) return;
+  if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, count)) return;
   if (!CountFits(stream, chunkEnd, count, 8)) return;
   MeshGeometry* geometry = CurrentGeometry();
   // Faces need vertices to point at; without them the list is passed over.
@@ -138,7 +138,7 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
 void HandleFaceMaterial(std::FILE* stream, int, long chunkEnd) {
   ReadName(stream, chunkEnd);
   std::uint16_t count;
-  if (!ReadU16(stream, count)) return;
+  if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, count)) return;
   if (!CountFits(stream, chunkEnd, count, 2)) return;
   // An unknown name takes the material defined last; with none defined yet
   // there is nothing to assign.
@@ -155,7 +155,7 @@ void HandleFaceMaterial(std::FILE* stream, int, long chunkEnd) {
 
 void HandleMappingsList(std::FILE* stream, int, long chunkEnd) {
   std::uint16_t count;
-  if (!ReadU16(stream, count)) return;
+  if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, count)) return;
   if (!CountFits(stream, chunkEnd, count, 8)) return;
   MeshGeometry* geometry = CurrentGeometry();
   for (std::int32_t i = 0; i < count; ++i) {
@@ -170,7 +170,8 @@ void HandleMappingsList(std::FILE* stream, int, long chunkEnd) {
 
 void HandleSmoothings(std::FILE* stream, int, long chunkEnd) {
   std::FILE* out = Listing();
-  while (std::ftell(stream) < chunkEnd) {
+  // Bytes short of a whole mask at the end are left unread.
+  while (ChunkHolds(stream, chunkEnd, 4)) {
     std::uint32_t mask;
     if (!ReadU32(stream, mask)) return;
     for (int n = 0; n < 32; ++n) {
@@ -179,8 +180,9 @@ void HandleSmoothings(std::FILE* stream, int, long chunkEnd) {
   }
 }
 
-void HandleMatrix(std::FILE* stream, int, long) {
+void HandleMatrix(std::FILE* stream, int, long chunkEnd) {
   float value[12];
+  if (!ChunkHolds(stream, chunkEnd, sizeof value)) return;
   for (float& f : value) {
     if (!ReadFloat(stream, f)) return;
   }

@@ -105,3 +105,32 @@ TEST_F(LoaderTest, CameraChunkMovesTheCurrentCameraOnly) {
   EXPECT_FLOAT_EQ(camera->target.z, 6.0f);
   EXPECT_DOUBLE_EQ(camera->angleX, 45.0);
 }
+
+TEST_F(LoaderTest, ShortChunksTakeNothingFromTheChunksBehindThem) {
+  // Each chunk below is a few bytes short; the unknown chunk behind it holds
+  // the bytes that would complete it, which are not its to take.
+  LensFlareTemplate = AddSprite(SpriteLensFlare);
+  Camera* camera = AddCamera();
+  SetCurrentCamera(camera);
+  ChunkWriter w;
+  w.Begin(0x4000).Name("cut").Begin(0x4600).F32(1).F32(2).End();
+  w.Begin(0x7777).F32(3).End().End();
+  w.Begin(0x4000).Name("lit").Begin(0x4600).F32(1).F32(2).F32(3);
+  w.Begin(0x0010).F32(0.5f).F32(0.5f).End().Begin(0x7777).F32(0.5f).End();
+  w.Begin(0x4659).U16(0).End().Begin(0x7777).F32(10).End();
+  w.End().End();
+  w.Begin(0x4000).Name("Camera01").Begin(0x4700);
+  for (float f : {1.f, 2.f, 3.f, 4.f, 5.f}) w.F32(f);
+  w.End().Begin(0x7777).F32(6).End().End();
+  w.Begin(0xB002).Begin(0xB030).U8(7).End().Begin(0x7777).U8(0).End().End();
+  const std::string listing = Load(w);
+
+  EXPECT_EQ(FindLight(LightGroups.current, "cut"), nullptr);
+  Light* lit = FindLight(LightGroups.current, "lit");
+  ASSERT_NE(lit, nullptr);
+  EXPECT_FLOAT_EQ(lit->colour[2], 0.0f);
+  EXPECT_FLOAT_EQ(lit->rangeSquared, 0.0f);
+  EXPECT_FLOAT_EQ(camera->eye.x, 0.0f);
+  EXPECT_FLOAT_EQ(camera->target.z, 0.0f);
+  EXPECT_EQ(listing.find("Object number: "), std::string::npos) << listing;
+}
