@@ -27,6 +27,9 @@ void HandleFaceMaterial(std::FILE* stream, int indent, long chunkEnd);
 void HandleMappingsList(std::FILE* stream, int indent, long chunkEnd);
 void HandleSmoothings(std::FILE* stream, int indent, long chunkEnd);
 void HandleMatrix(std::FILE* stream, int indent, long chunkEnd);
+// Brings the faces of the object read last up to its vertex lists; the walk
+// calls it when it ends.
+void FinishVertexLists();
 
 // Lights, colours and the camera (light_handlers.cpp).
 void HandleLight(std::FILE* stream, int indent, long chunkEnd);

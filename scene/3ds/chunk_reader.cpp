@@ -120,7 +120,7 @@ void ReadChunks(std::FILE* stream, int indent, long end) {
     if (std::fseek(stream, chunkEnd, SEEK_SET) != 0) break;
     if (std::ferror(stream)) break;
   }
-  --LoadState.depth;
+  if (--LoadState.depth == 0) FinishVertexLists();
 }
 
 void Load3ds(const char* path) {

@@ -2,8 +2,10 @@
 // vertex, face, face-material and mapping lists, smoothing groups and local
 // frame. Every count is checked against the bytes its chunk still holds before
 // anything is allocated, and no index from the file reaches outside an array.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "render/math.h"
 #include "render/normals.h"
@@ -41,22 +43,100 @@ void SetCorners(Face& face, Vertex* vertices, std::uint32_t vertexCount, const s
   for (int k = 0; k < 3; ++k) face.vertices[k] = &vertices[any];
 }
 
-// Installs a new vertex array; faces already read keep their corner indices
-// into it, so the old array can be freed.
-void ReplaceVertices(MeshGeometry* geometry, Vertex* vertices, std::int32_t count) {
-  Vertex* old = geometry->vertices;
-  for (std::int32_t i = 0; old && i < geometry->faceCount; ++i) {
+// Vertex lists that replace an earlier one. Faces keep their corner indices
+// into the new array, a face with a corner outside it collapsing as in
+// SetCorners. Re-pointing every face at every list would make a file of many
+// small lists cost faces × lists, so the faces go on pointing into the array
+// they were built on (kept alive) and only the counts of the later arrays are
+// noted; the faces are re-pointed once, when the object's geometry is needed.
+struct PendingVertexLists {
+  MeshGeometry* geometry;             // whose faces still point into `base`, or null
+  Vertex* base;                       // the array those faces point into (owned)
+  std::vector<std::uint32_t> counts;  // vertex count of each later array, in order
+};
+PendingVertexLists Pending = {};
+
+// The face array whose faces may still lack a material: set by the face list
+// that creates them, cleared once the default material has been given.
+Face* FacesAwaitingMaterial = nullptr;
+
+void DropPending() {
+  std::free(Pending.base);
+  Pending.geometry = nullptr;
+  Pending.base = nullptr;
+  Pending.counts.clear();
+}
+
+// Where a face with the given corner indices ends up after the noted vertex
+// lists. One list of n vertices leaves a face with every corner below n as it
+// is and collapses any other onto its first corner below n (vertex 0 if none);
+// a collapsed face on vertex x stays there until a list with at most x
+// vertices puts it on vertex 0, where it stays. So only the first list too
+// short for the face, and the shortest one after it, matter.
+void FollowLists(std::uint32_t index[3], const std::vector<std::uint32_t>& prefixMin,
+                 const std::vector<std::uint32_t>& suffixMin) {
+  const std::uint32_t highest = std::max(index[0], std::max(index[1], index[2]));
+  // prefixMin does not increase: find the first list with at most `highest` vertices.
+  auto first =
+      std::partition_point(prefixMin.begin(), prefixMin.end(), [highest](std::uint32_t n) { return n > highest; });
+  if (first == prefixMin.end()) return;
+  const auto at = static_cast<std::size_t>(first - prefixMin.begin());
+  const std::uint32_t n = *first;
+  std::uint32_t any = 0;
+  for (int k = 2; k >= 0; --k) {
+    if (index[k] < n) any = index[k];
+  }
+  if (at + 1 < suffixMin.size() && suffixMin[at + 1] <= any) any = 0;
+  for (int k = 0; k < 3; ++k) index[k] = any;
+}
+
+void ResolvePending() {
+  MeshGeometry* geometry = Pending.geometry;
+  if (!geometry) return;
+  const std::vector<std::uint32_t>& counts = Pending.counts;
+  std::vector<std::uint32_t> prefixMin(counts.size()), suffixMin(counts.size());
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    prefixMin[i] = i == 0 ? counts[i] : std::min(prefixMin[i - 1], counts[i]);
+  }
+  for (std::size_t i = counts.size(); i-- > 0;) {
+    suffixMin[i] = i + 1 == counts.size() ? counts[i] : std::min(suffixMin[i + 1], counts[i]);
+  }
+  LoadState.faceVisits += geometry->faceCount;
+  for (std::int32_t i = 0; i < geometry->faceCount; ++i) {
     Face& face = geometry->faces[i];
     std::uint32_t index[3];
-    for (int k = 0; k < 3; ++k) index[k] = static_cast<std::uint32_t>(face.vertices[k] - old);
-    SetCorners(face, vertices, static_cast<std::uint32_t>(count), index);
+    for (int k = 0; k < 3; ++k) index[k] = static_cast<std::uint32_t>(face.vertices[k] - Pending.base);
+    FollowLists(index, prefixMin, suffixMin);
+    for (int k = 0; k < 3; ++k) face.vertices[k] = &geometry->vertices[index[k]];
   }
-  std::free(old);
+  DropPending();
+}
+
+// Installs a new vertex array in place of the old one.
+void ReplaceVertices(MeshGeometry* geometry, Vertex* vertices, std::int32_t count) {
+  if (Pending.geometry && Pending.geometry != geometry) ResolvePending();
+  Vertex* old = geometry->vertices;
+  if (old && geometry->faceCount > 0) {
+    if (Pending.geometry == geometry) {
+      std::free(old);  // no face points into it
+    } else {
+      Pending.geometry = geometry;
+      Pending.base = old;
+    }
+    Pending.counts.push_back(static_cast<std::uint32_t>(count));
+  } else {
+    std::free(old);
+  }
   geometry->vertices = vertices;
   geometry->vertexCount = count;
 }
 
+// Gives the default material to the faces of a face list that no face-material
+// chunk named. Each face array is passed over once.
 void AssignDefaultMaterial(MeshGeometry* geometry) {
+  if (!geometry->faces || geometry->faces != FacesAwaitingMaterial) return;
+  FacesAwaitingMaterial = nullptr;
+  LoadState.faceVisits += geometry->faceCount;
   for (std::int32_t i = 0; i < geometry->faceCount; ++i) {
     if (!geometry->faces[i].material) geometry->faces[i].material = DefaultMaterial();
   }
@@ -64,18 +144,26 @@ void AssignDefaultMaterial(MeshGeometry* geometry) {
 
 }  // namespace
 
+void FinishVertexLists() {
+  ResolvePending();
+  FacesAwaitingMaterial = nullptr;
+}
+
 Material* DefaultMaterial() {
   if (!LoadState.defaultMaterial) LoadState.defaultMaterial = AddMaterial(DefaultMaterialName);
   return LoadState.defaultMaterial;
 }
 
 void HandleObjectBlock(std::FILE* stream, int indent, long chunkEnd) {
+  // The object read before this one is done with its vertex lists.
+  ResolvePending();
   ReadName(stream, chunkEnd);
   MeshObject* object = AddMeshObject(LoadState.nameBuffer);
   LoadState.currentObject = object;
   if (object) object->geometry = AddGeometry();
   ReadChunks(stream, indent, chunkEnd);
 
+  ResolvePending();
   // The file holds world coordinates; bring them into the object's own frame.
   object = LoadState.currentObject;
   if (!object || !object->geometry) return;
@@ -113,9 +201,12 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
   if (count != 0 && geometry && geometry->vertexCount > 0) {
     auto* faces = static_cast<Face*>(std::calloc(count, sizeof(Face)));
     if (!faces) return;
+    // The old faces go, and with them any re-pointing they still owed.
+    if (Pending.geometry == geometry) DropPending();
     std::free(geometry->faces);
     geometry->faces = faces;
     geometry->faceCount = count;
+    FacesAwaitingMaterial = faces;
     for (std::int32_t i = 0; i < count; ++i) {
       std::uint16_t corner[3], flags;
       if (!ReadU16(stream, corner[0]) || !ReadU16(stream, corner[1]) || !ReadU16(stream, corner[2]) ||

@@ -253,6 +253,57 @@ ssize_t CountWritten(void* cookie, const char*, size_t size) {
   return static_cast<ssize_t>(size);
 }
 
+// What loading a file took: bytes read, listing bytes written, faces visited.
+struct LoadWork {
+  long size;
+  long bytesRead;
+  long listed;
+  long long faceVisits;
+};
+
+// Walks the file from an unbuffered counting stream, so that every byte
+// counted is a byte the loader asked for; the listing is only counted.
+LoadWork WalkCounted(const ChunkWriter& w) {
+  const long size = static_cast<long>(w.bytes().size());
+  LoadWork work{size, 0, 0, 0};
+  CountingInput in{&w.bytes(), 0, 0, 4 * size};
+  std::FILE* stream = fopencookie(&in, "rb", {ReadCounted, nullptr, SeekCounted, nullptr});
+  std::FILE* sink = fopencookie(&work.listed, "w", {nullptr, CountWritten, nullptr, nullptr});
+  if (!stream || !sink) {
+    ADD_FAILURE() << "no in-memory stream";
+    return work;
+  }
+  std::setvbuf(stream, nullptr, _IONBF, 0);
+  std::FILE* listing = LoadState.listing;
+  LoadState.listing = sink;
+  LoadState.faceVisits = 0;
+  ReadChunks(stream, 0, size);
+  std::fflush(sink);
+  LoadState.listing = listing;
+  std::fclose(sink);
+  std::fclose(stream);
+  work.bytesRead = in.bytesRead;
+  work.faceVisits = LoadState.faceVisits;
+  return work;
+}
+
+constexpr long TargetSize = 1 << 20;
+
+// One object of 65,535 faces on three vertices, then small chunks added by
+// `more` inside its mesh until the file is about a megabyte.
+ChunkWriter FacesThen(void (*more)(ChunkWriter&)) {
+  ChunkWriter w;
+  w.Begin(0x4D4D).Begin(0x3D3D).Begin(0x4000).Name("many").Begin(0x4100);
+  w.Begin(0x4110).U16(3);
+  for (int i = 0; i < 9; ++i) w.F32(static_cast<float>(i));
+  w.End().Begin(0x4120).U16(0xFFFF);
+  for (int i = 0; i < 0xFFFF; ++i) w.U16(i % 3).U16((i + 1) % 3).U16((i + 2) % 3).U16(0);
+  w.End();
+  while (static_cast<long>(w.bytes().size()) < TargetSize - 64) more(w);
+  w.End().End().End().End();
+  return w;
+}
+
 }  // namespace
 
 // A megabyte of 20-byte keyframer chunks, each a track claiming 65,535 keys
@@ -260,7 +311,6 @@ ssize_t CountWritten(void* cookie, const char*, size_t size) {
 // one in a few lines, so bytes read and listing bytes grow with the file.
 TEST_F(LoaderTest, LoadingWorkGrowsLinearlyWithTheFile) {
   const std::uint16_t tracks[] = {0xB020, 0xB021, 0xB022, 0xB023, 0xB024, 0xB026, 0xB029, 0xB010};
-  constexpr long TargetSize = 1 << 20;
   ChunkWriter w;
   w.Begin(0x4D4D).Begin(0xB000).Begin(0xB002);
   long chunks = 3;
@@ -275,26 +325,35 @@ TEST_F(LoaderTest, LoadingWorkGrowsLinearlyWithTheFile) {
     w.End();
   }
   w.End().End().End();
-  const long size = static_cast<long>(w.bytes().size());
-
-  CountingInput in{&w.bytes(), 0, 0, 4 * size};
-  std::FILE* stream = fopencookie(&in, "rb", {ReadCounted, nullptr, SeekCounted, nullptr});
-  ASSERT_NE(stream, nullptr);
-  // Unbuffered, so that every byte counted is a byte the loader asked for.
-  std::setvbuf(stream, nullptr, _IONBF, 0);
-  long listed = 0;
-  std::FILE* sink = fopencookie(&listed, "w", {nullptr, CountWritten, nullptr, nullptr});
-  ASSERT_NE(sink, nullptr);
-  LoadState.listing = sink;
-  ReadChunks(stream, 0, size);
-  std::fflush(sink);
-  LoadState.listing = listing_;
-  std::fclose(sink);
-  std::fclose(stream);
+  const LoadWork work = WalkCounted(w);
 
   // Every header and body byte once, and nothing twice.
-  EXPECT_LE(in.bytesRead, size) << "bytes read for a file of " << size;
+  EXPECT_LE(work.bytesRead, work.size) << "bytes read for a file of " << work.size;
   // A chunk line and seven short lines, some 220 bytes, for each 20-byte chunk.
-  EXPECT_LE(listed, 12 * size) << "listing bytes for a file of " << size;
-  EXPECT_GE(listed, 5 * size) << "every chunk is listed";
+  EXPECT_LE(work.listed, 12 * work.size) << "listing bytes for a file of " << work.size;
+  EXPECT_GE(work.listed, 5 * work.size) << "every chunk is listed";
+}
+
+// The mesh lists of a megabyte: 65,535 faces, then tens of thousands of
+// vertex lists that each replace the vertices under them, or of empty face
+// lists. The faces are visited a few times in all, not once for every list.
+TEST_F(LoaderTest, MeshLoadingWorkGrowsLinearlyWithTheFile) {
+  const ChunkWriter vertexLists = FacesThen([](ChunkWriter& w) { w.Begin(0x4110).U16(1).F32(0).F32(0).F32(0).End(); });
+  const LoadWork relisted = WalkCounted(vertexLists);
+  EXPECT_LE(relisted.bytesRead, relisted.size);
+  EXPECT_LE(relisted.faceVisits, 4 * 0xFFFF) << "faces visited for a file of " << relisted.size;
+  // Every face ends on the one vertex left, with the default material.
+  const MeshGeometry* g = FindMeshObject("many")->geometry;
+  ASSERT_EQ(g->vertexCount, 1);
+  ASSERT_EQ(g->faceCount, 0xFFFF);
+  for (std::int32_t i = 0; i < g->faceCount; ++i) {
+    ASSERT_TRUE(g->faces[i].vertices[0] == g->vertices && g->faces[i].vertices[2] == g->vertices) << i;
+    ASSERT_NE(g->faces[i].material, nullptr) << i;
+  }
+
+  const ChunkWriter emptyFaceLists = FacesThen([](ChunkWriter& w) { w.Begin(0x4120).U16(0).End(); });
+  const LoadWork refaced = WalkCounted(emptyFaceLists);
+  EXPECT_LE(refaced.bytesRead, refaced.size);
+  EXPECT_LE(refaced.faceVisits, 4 * 0xFFFF) << "faces visited for a file of " << refaced.size;
+  EXPECT_LE(refaced.listed, 12 * refaced.size);
 }

@@ -1,5 +1,7 @@
 // Object blocks: vertices brought into the object's frame, faces, materials,
 // mappings and smoothing groups, and the bounds on every count and index.
+#include <array>
+
 #include "loader_support.h"
 
 namespace {
@@ -182,4 +184,85 @@ TEST_F(LoaderTest, MatrixOutsideAMeshChangesNothing) {
   Matrix identity = MatIdentity();
   EXPECT_EQ(std::memcmp(&object->world, &identity, sizeof(Matrix)), 0);
   ExpectVec(object->particle.position, 0, 0, 0);
+}
+
+namespace {
+
+// Where a face's corners go when a list of n vertices replaces the vertices
+// under it, one list at a time: a face with every corner below n keeps them;
+// any other collapses onto its first corner below n, or onto vertex 0.
+void ReplaceUnder(std::uint32_t corner[3], std::uint32_t n) {
+  if (corner[0] < n && corner[1] < n && corner[2] < n) return;
+  std::uint32_t any = 0;
+  for (int k = 2; k >= 0; --k) {
+    if (corner[k] < n) any = corner[k];
+  }
+  for (int k = 0; k < 3; ++k) corner[k] = any;
+}
+
+}  // namespace
+
+TEST_F(LoaderTest, RepeatedVertexAndFaceListsLeaveFacesOnTheIndicesTheyName) {
+  // Objects with random runs of vertex and face lists, some lists coming
+  // after their object block has ended; the corners are checked against
+  // replaying every list in turn.
+  std::uint32_t seed = 12345;
+  auto next = [&seed](std::uint32_t below) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % below;
+  };
+  for (int round = 0; round < 40; ++round) {
+    ChunkWriter w;
+    std::vector<std::array<std::uint32_t, 3>> faces;
+    std::uint32_t vertexCount = 0;
+    auto vertexList = [&](ChunkWriter& out) {
+      vertexCount = 1 + next(9);
+      out.Begin(0x4110).U16(static_cast<std::uint16_t>(vertexCount));
+      for (std::uint32_t i = 0; i < 3 * vertexCount; ++i) out.F32(static_cast<float>(i));
+      out.End();
+      for (auto& face : faces) ReplaceUnder(face.data(), vertexCount);
+    };
+    auto faceList = [&](ChunkWriter& out) {
+      const std::uint32_t count = 1 + next(12);
+      out.Begin(0x4120).U16(static_cast<std::uint16_t>(count));
+      faces.clear();
+      for (std::uint32_t i = 0; i < count; ++i) {
+        std::array<std::uint32_t, 3> face{};
+        for (auto& corner : face) {
+          corner = next(10);
+          out.U16(static_cast<std::uint16_t>(corner));
+        }
+        out.U16(0);
+        ReplaceUnder(face.data(), vertexCount);
+        faces.push_back(face);
+      }
+      out.End();
+    };
+    const std::string name = "obj" + std::to_string(round);
+    w.Begin(0x4D4D).Begin(0x4000).Name(name).Begin(0x4100);
+    vertexList(w);
+    faceList(w);
+    for (int step = 0, steps = 1 + static_cast<int>(next(8)); step < steps; ++step) {
+      if (next(5) == 0) {
+        faceList(w);
+      } else {
+        vertexList(w);
+      }
+    }
+    w.End().End();
+    if (round % 2) vertexList(w);  // the object read last is still the current one
+    w.End();
+    Load(w);
+
+    const MeshGeometry* g = FindMeshObject(name.c_str())->geometry;
+    ASSERT_EQ(g->vertexCount, static_cast<std::int32_t>(vertexCount));
+    ASSERT_EQ(g->faceCount, static_cast<std::int32_t>(faces.size()));
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(g->faces[i].vertices[k] - g->vertices, faces[i][static_cast<std::size_t>(k)])
+            << "round " << round << ", face " << i << ", corner " << k;
+      }
+      EXPECT_NE(g->faces[i].material, nullptr);
+    }
+  }
 }
