@@ -417,3 +417,14 @@ LONG RegCloseKey(HKEY key) {
   if (key != HKEY_CURRENT_USER) delete key;
   return ERROR_SUCCESS;
 }
+
+std::vector<RegistryKeyCopy> RegistryContents() {
+  Load();
+  std::vector<RegistryKeyCopy> keys;
+  for (const auto& k : reg.keys) {
+    RegistryKeyCopy& copy = keys.emplace_back();
+    copy.path = k.path;
+    for (const auto& v : k.values) copy.values.push_back({v.name, v.type, v.data});
+  }
+  return keys;
+}

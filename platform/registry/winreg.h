@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win/win32.h"
 
@@ -46,3 +47,18 @@ bool RegistryFileDamaged();
 // (headless, captures) use it so that they never change a person's choices.
 // Kept across RegistrySetFile.
 void RegistrySetReadOnly(bool readOnly);
+
+// A copy of everything the registry holds, key by key in file order, for
+// checks that what the writer wrote reads back the same.
+struct RegistryValueCopy {
+  std::string name;
+  DWORD type;
+  std::vector<BYTE> data;
+  bool operator==(const RegistryValueCopy&) const = default;
+};
+struct RegistryKeyCopy {
+  std::string path;
+  std::vector<RegistryValueCopy> values;
+  bool operator==(const RegistryKeyCopy&) const = default;
+};
+std::vector<RegistryKeyCopy> RegistryContents();
