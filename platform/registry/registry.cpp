@@ -166,14 +166,19 @@ bool Parse(const std::string& text, std::vector<RegistryKey>* keys, int* badLine
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    // Long hex lists continue on the next line after a trailing backslash.
-    if (!pending.empty()) {
+    // Long hex lists continue on the next line after a trailing backslash. The
+    // pieces are appended in place, so that a list of many short lines is read
+    // in time linear in its length.
+    const bool continued = !pending.empty();
+    if (continued) {
       const size_t start = line.find_first_not_of(" \t");
-      line = pending + (start == std::string::npos ? "" : line.substr(start));
+      if (start != std::string::npos) pending.append(line, start);
+      line.swap(pending);
       pending.clear();
     }
-    if (!line.empty() && line.back() == '\\' && line.find("=hex") != std::string::npos) {
-      pending = line.substr(0, line.size() - 1);
+    if (!line.empty() && line.back() == '\\' && (continued || line.find("=hex") != std::string::npos)) {
+      line.pop_back();
+      pending.swap(line);
       continue;
     }
     if (line.empty() || line[0] == ';') continue;

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "device/settings.h"
 #include "fifo_watch.h"
@@ -197,4 +199,26 @@ TEST_F(RegistryFileTest, SettingsFileThatIsNoRegularFileIsLeftAlone) {
   RegCloseKey(key);
   EXPECT_FALSE(fifo.readerWaited());
   EXPECT_TRUE(fs::is_fifo(file));
+}
+
+TEST_F(RegistryFileTest, HexListOverManyLinesReadsWhole) {
+  // 300,000 continuation lines, all kept in order. (Joining them by copying
+  // what came before took seconds; the fuzzer's per-input limit catches that.)
+  const int lines = 300000;
+  std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Test Key]\n\"Long\"=hex:ab,\\\n";
+  for (int i = 0; i < lines; ++i) text += "  cd,\\\n";
+  text += "  ef\n";
+  std::ofstream(file) << text;
+  RegistrySetFile(file.string());
+  EXPECT_FALSE(RegistryFileDamaged());
+
+  HKEY key = Open();
+  std::vector<BYTE> data(lines + 2);
+  DWORD size = static_cast<DWORD>(data.size());
+  ASSERT_EQ(RegQueryValueExA(key, "Long", nullptr, nullptr, data.data(), &size), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ASSERT_EQ(size, static_cast<DWORD>(lines + 2));
+  EXPECT_EQ(data.front(), 0xab);
+  EXPECT_EQ(std::count(data.begin(), data.end(), 0xcd), lines);
+  EXPECT_EQ(data.back(), 0xef);
 }
