@@ -222,3 +222,15 @@ TEST_F(RegistryFileTest, HexListOverManyLinesReadsWhole) {
   EXPECT_EQ(std::count(data.begin(), data.end(), 0xcd), lines);
   EXPECT_EQ(data.back(), 0xef);
 }
+
+TEST_F(RegistryFileTest, ContentsListEveryKeyAndValueAsRead) {
+  std::ofstream(file) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Test Key]\n\"Text\"=\"a\\\"b\"\n"
+                         "\"Flag\"=hex(4):01\n@=dword:00000102\n\n[HKEY_CURRENT_USER\\Empty]\n";
+  RegistrySetFile(file.string());
+  const std::vector<RegistryKeyCopy> expected = {
+      {"SOFTWARE\\Test Key",
+       {{"Text", REG_SZ, {'a', '"', 'b', 0}}, {"Flag", REG_DWORD, {1}}, {"", REG_DWORD, {2, 1, 0, 0}}}},
+      {"Empty", {}},
+  };
+  EXPECT_EQ(RegistryContents(), expected);
+}
