@@ -56,10 +56,6 @@ struct PendingVertexLists {
 };
 PendingVertexLists Pending = {};
 
-// The face array whose faces may still lack a material: set by the face list
-// that creates them, cleared once the default material has been given.
-Face* FacesAwaitingMaterial = nullptr;
-
 void DropPending() {
   std::free(Pending.base);
   Pending.geometry = nullptr;
@@ -131,11 +127,11 @@ void ReplaceVertices(MeshGeometry* geometry, Vertex* vertices, std::int32_t coun
   geometry->vertexCount = count;
 }
 
-// Gives the default material to the faces of a face list that no face-material
-// chunk named. Each face array is passed over once.
-void AssignDefaultMaterial(MeshGeometry* geometry) {
-  if (!geometry->faces || geometry->faces != FacesAwaitingMaterial) return;
-  FacesAwaitingMaterial = nullptr;
+// Gives the default material to the faces no face-material chunk named, once,
+// by the face list that made them and when it ends, unless a list nested in it
+// has replaced them since (that list has given its own faces theirs).
+void AssignDefaultMaterial(MeshGeometry* geometry, const Face* made) {
+  if (!geometry->faces || geometry->faces != made) return;
   LoadState.faceVisits += geometry->faceCount;
   for (std::int32_t i = 0; i < geometry->faceCount; ++i) {
     if (!geometry->faces[i].material) geometry->faces[i].material = DefaultMaterial();
@@ -144,10 +140,7 @@ void AssignDefaultMaterial(MeshGeometry* geometry) {
 
 }  // namespace
 
-void FinishVertexLists() {
-  ResolvePending();
-  FacesAwaitingMaterial = nullptr;
-}
+void FinishVertexLists() { ResolvePending(); }
 
 Material* DefaultMaterial() {
   if (!LoadState.defaultMaterial) LoadState.defaultMaterial = AddMaterial(DefaultMaterialName);
@@ -197,6 +190,7 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
   if (!ChunkHolds(stream, chunkEnd, 2) || !ReadU16(stream, count)) return;
   if (!CountFits(stream, chunkEnd, count, 8)) return;
   MeshGeometry* geometry = CurrentGeometry();
+  const Face* made = nullptr;
   // Faces need vertices to point at; without them the list is passed over.
   if (count != 0 && geometry && geometry->vertexCount > 0) {
     auto* faces = static_cast<Face*>(std::calloc(count, sizeof(Face)));
@@ -206,14 +200,14 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
     std::free(geometry->faces);
     geometry->faces = faces;
     geometry->faceCount = count;
-    FacesAwaitingMaterial = faces;
+    made = faces;
     for (std::int32_t i = 0; i < count; ++i) {
       std::uint16_t corner[3], flags;
       if (!ReadU16(stream, corner[0]) || !ReadU16(stream, corner[1]) || !ReadU16(stream, corner[2]) ||
           !ReadU16(stream, flags)) {
         // Keep only the faces read whole, so that none is left without corners.
         geometry->faceCount = i;
-        AssignDefaultMaterial(geometry);
+        AssignDefaultMaterial(geometry, made);
         return;
       }
       const std::uint32_t index[3] = {corner[0], corner[1], corner[2]};
@@ -223,7 +217,7 @@ void HandleFaceList(std::FILE* stream, int indent, long chunkEnd) {
     return;
   }
   ReadChunks(stream, indent, chunkEnd);
-  if (geometry) AssignDefaultMaterial(geometry);
+  if (geometry) AssignDefaultMaterial(geometry, made);
 }
 
 void HandleFaceMaterial(std::FILE* stream, int, long chunkEnd) {

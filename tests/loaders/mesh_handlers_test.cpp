@@ -113,6 +113,28 @@ TEST_F(LoaderTest, FaceMaterialsFallBackToTheLastMaterialOrTheDefault) {
   EXPECT_EQ(CountRecords(Materials.first), 3);
 }
 
+// A face list's sub-chunks may hold anything, another object's faces too: the
+// faces of both lists still end with a material.
+TEST_F(LoaderTest, FacesGetTheDefaultMaterialWhateverTheirListHolds) {
+  ChunkWriter w;
+  w.Begin(0x4000).Name("outer").Begin(0x4100);
+  Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+  BeginFaces(w, {0, 1, 2, 0, 2, 1});
+  w.Begin(0x4000).Name("inner").Begin(0x4100);
+  Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+  BeginFaces(w, {0, 1, 2});
+  w.End().End().End();
+  w.End().End().End();
+  Load(w);
+  for (const char* name : {"outer", "inner"}) {
+    const MeshObject* object = FindMeshObject(name);
+    ASSERT_NE(object, nullptr) << name;
+    const MeshGeometry* g = object->geometry;
+    ASSERT_GT(g->faceCount, 0) << name;
+    for (std::int32_t i = 0; i < g->faceCount; ++i) EXPECT_NE(g->faces[i].material, nullptr) << name << " face " << i;
+  }
+}
+
 TEST_F(LoaderTest, IndicesOutsideTheArraysAreSkipped) {
   ChunkWriter w;
   w.Begin(0xAFFF).Begin(0xA000).Name("m").End().End();
