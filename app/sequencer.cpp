@@ -3,6 +3,7 @@
 
 #include "device/render_device.h"
 #include "device/settings.h"
+#include "device/texture_surfaces.h"
 #include "effects/particles.h"
 #include "render/renderer.h"
 #include "scene/scene.h"
@@ -62,26 +63,15 @@ void ShutdownMusic() {
 
 void InitAllRegistries() {
   renderEnabled = 0;
-  InitGeometries();
-  InitSprites();
-  InitMeshObjects();
-  InitTextures();
-  InitMaterials();
-  InitCameras();
-  InitLightGroups();
+  InitSceneRegistries();
   InitRenderer();
   InitParticleSystems();
 }
 
 void FreeAllRegistries() {
   renderEnabled = 0;
-  FreeGeometries();
-  FreeSprites();
-  FreeMeshObjects();
-  FreeTextures();
-  FreeMaterials();
-  FreeCameras();
-  FreeLightGroups();
+  ReleaseAllTextureSurfaces();
+  FreeSceneRegistries();
   FreeRenderer();
   FreeParticleSystems();
 }

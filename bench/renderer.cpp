@@ -13,17 +13,17 @@
 #include <vector>
 
 #include "device/render_device.h"
-#include "device/texture_file.h"
 #include "device/texture_surfaces.h"
 #include "effects/particles.h"
+#include "loaders/texture_file.h"
 #include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
 #include "render/device_calls.h"
 #include "render/flares.h"
-#include "render/normals.h"
 #include "render/render_support.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
+#include "scene/normals.h"
 #include "scene/scene.h"
 
 namespace {

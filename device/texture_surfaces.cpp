@@ -189,3 +189,7 @@ void ReleaseTextureSurfaces(Texture* texture) {
   std::free(s);
   texture->surfaces = nullptr;
 }
+
+void ReleaseAllTextureSurfaces() {
+  for (Texture* t = Textures.first; t; t = t->next) ReleaseTextureSurfaces(t);
+}

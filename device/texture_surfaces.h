@@ -28,6 +28,9 @@ bool EnsureTexture(Texture* texture);
 bool TextureHasSurfaces(const Texture* texture);
 bool BindTexture(Texture* texture);
 void ReleaseTextureSurfaces(Texture* texture);
+// ReleaseTextureSurfaces on every texture in the registry: the device side of
+// the textures goes first, while they are still whole, before FreeTextures.
+void ReleaseAllTextureSurfaces();
 
 // Internal steps, open to tests.
 // One 8-bit RGB(x) texel as 1-5-5-5: each channel v -> v * 0.12156863 truncated,

@@ -6,12 +6,9 @@
 
 #include <cstdint>
 
-#include "render/math.h"
-#include "scene/registry.h"
-
-// Particle life states.
-inline constexpr std::int32_t ParticleAlive = 0;
-inline constexpr std::int32_t ParticleWaiting = 1;
+#include "core/math.h"
+#include "core/particle.h"
+#include "core/registry.h"
 
 // Force kinds (any other kind does nothing).
 inline constexpr std::int32_t ForceConstant = 1;
@@ -25,24 +22,6 @@ inline constexpr std::int32_t ColliderFloor = 4;    // keeps z >= distance + rad
 inline constexpr std::int32_t ColliderCeiling = 5;  // keeps z <= distance - radius
 inline constexpr std::int32_t ColliderPlane = 6;    // general plane: point, normal, offset
 inline constexpr std::int32_t ColliderSphere = 7;   // centre and radius in `particle`
-
-// The motion block of a sprite, a mesh object, an emitter or a collider. The
-// first vector is the owner's position.
-struct Particle {
-  Vec4 position;       // (0, 0, 0, 1)
-  Vec4 velocity;       // displacement per step
-  Vec4 spareVector;    // not used by the particle system
-  Vec4 rotation;       // Euler angles in radians (mesh objects)
-  Vec4 spareVector2;   // not used by the particle system
-  float spareScale;    // 1.0, not used by the particle system
-  float radius;        // collision radius
-  float spareFloat;    // not used by the particle system
-  std::int32_t state;  // ParticleAlive or ParticleWaiting
-  std::uint8_t flag;   // never set by the program
-  std::int32_t delay;     // age at which a waiting particle is emitted
-  std::int32_t lifetime;  // age at which an alive particle dies
-  float age;              // steps since the particle last died
-};
 
 struct ParticleEmitter {
   std::int32_t kind;
@@ -105,9 +84,6 @@ ParticleForce* AddForce(ParticleSystem* system, std::int32_t kind);
 // A collider of that kind with bounce 0, appended to the system's colliders.
 ParticleCollider* AddCollider(ParticleSystem* system, std::int32_t kind);
 
-// Initial values: vectors (0, 0, 0, 1), spareScale 1, waiting, delay and
-// lifetime -1, age -1 (so the first update emits at once).
-void InitParticle(Particle* particle);
 // InitParticle on every non-null slot.
 void ResetParticles(ParticleSystem* system);
 

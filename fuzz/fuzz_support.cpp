@@ -8,9 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "loaders/load3ds.h"
 #include "platform/files/files.h"
-#include "render/flares.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 
 namespace {
@@ -60,24 +59,12 @@ const char* WriteInput(const std::uint8_t* data, std::size_t size) {
 }
 
 void BeginScene() {
-  InitGeometries();
-  InitSprites();
-  InitMeshObjects();
-  InitTextures();
-  InitMaterials();
-  InitCameras();
-  InitLightGroups();
+  InitSceneRegistries();
   LensFlareTemplate = AddSprite(SpriteLensFlare);
   SetCurrentCamera(AddCamera());
 }
 
 void EndScene() {
   LensFlareTemplate = nullptr;
-  FreeGeometries();
-  FreeSprites();
-  FreeMeshObjects();
-  FreeTextures();
-  FreeMaterials();
-  FreeCameras();
-  FreeLightGroups();
+  FreeSceneRegistries();
 }

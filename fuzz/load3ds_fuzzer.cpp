@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "fuzz_support.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/load3ds.h"
 #include "scene/scene.h"
 
 namespace {

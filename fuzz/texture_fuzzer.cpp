@@ -2,8 +2,8 @@
 // have every texel of its chain readable; a refused one leaves no pixels.
 #include <cstdlib>
 
-#include "device/texture_file.h"
 #include "fuzz_support.h"
+#include "loaders/texture_file.h"
 #include "scene/scene.h"
 
 // Reads of the chain go here, so that none of them is optimised away.

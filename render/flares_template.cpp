@@ -2,11 +2,9 @@
 // scene's model files load, so that each light they hold gets a copy.
 #include <cstdio>
 
-#include "device/texture_file.h"
+#include "loaders/texture_file.h"
 #include "render/flares.h"
 #include "scene/scene.h"
-
-Sprite* LensFlareTemplate = nullptr;
 
 namespace {
 

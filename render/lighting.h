@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/math.h"
+#include "core/math.h"
 
 struct Vertex;
 struct Material;

@@ -1,7 +1,6 @@
 // Light groups and the lights each group owns.
 #include <cstdlib>
 
-#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -21,7 +20,7 @@ LightGroup* AddLightGroup() {
 
 static void FreeLight(Light* light) {
   // The model loader's pointer to the record dies with it.
-  if (LoadState.currentLight == light) LoadState.currentLight = nullptr;
+  if (LoadTargets.currentLight == light) LoadTargets.currentLight = nullptr;
   std::free(light->name);
   std::free(light);
 }

@@ -1,8 +1,6 @@
 // The material and texture registries.
 #include <cstdlib>
 
-#include "device/texture_surfaces.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
@@ -28,8 +26,8 @@ void RemoveMaterial(Material* material) {
   if (!material) return;
   Unlink(Materials, material);
   // The model loader's pointers to the record die with it.
-  if (LoadState.currentMaterial == material) LoadState.currentMaterial = nullptr;
-  if (LoadState.defaultMaterial == material) LoadState.defaultMaterial = nullptr;
+  if (LoadTargets.currentMaterial == material) LoadTargets.currentMaterial = nullptr;
+  if (LoadTargets.defaultMaterial == material) LoadTargets.defaultMaterial = nullptr;
   std::free(material->name);
   std::free(material);
 }
@@ -68,8 +66,6 @@ void RemoveTexture(Texture* texture) {
 void FreeTextures() {
   for (Texture* t = Textures.first; t;) {
     Texture* next = t->next;
-    // The device side goes first, while the texture is still whole.
-    if (t->surfaces) ReleaseTextureSurfaces(t);
     RemoveTexture(t);
     t = next;
   }

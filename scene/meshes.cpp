@@ -1,12 +1,12 @@
 // Mesh geometries and mesh objects: registries, bounds and planar mapping.
 #include <cstdlib>
 
-#include "scene/3ds/load3ds.h"
 #include "scene/records.h"
 #include "scene/scene.h"
 
 Registry<MeshGeometry> Geometries;
 Registry<MeshObject> MeshObjects;
+LoadTargetsRecord LoadTargets = {};
 
 void InitGeometries() { Geometries = {}; }
 
@@ -62,7 +62,7 @@ void RemoveMeshObject(MeshObject* object) {
   if (!object) return;
   Unlink(MeshObjects, object);
   // The model loader's pointer to the record dies with it.
-  if (LoadState.currentObject == object) LoadState.currentObject = nullptr;
+  if (LoadTargets.currentObject == object) LoadTargets.currentObject = nullptr;
   std::free(object->name);
   std::free(object);
 }

@@ -12,9 +12,9 @@
 
 #include <cstdint>
 
-#include "effects/particles.h"
-#include "render/math.h"
-#include "scene/registry.h"
+#include "core/math.h"
+#include "core/particle.h"
+#include "core/registry.h"
 
 struct TextureSurfaces;
 struct TransformedVertex;
@@ -156,6 +156,23 @@ struct PlanarMapping {
   float repeatZ;      // plays no part
 };
 
+// The records the model loader is filling in. They live beside the
+// registries so that removing a record forgets it: a later file never reaches
+// a freed record through them, and a new scene starts with none.
+struct LoadTargetsRecord {
+  MeshObject* currentObject;
+  Material* currentMaterial;
+  Light* currentLight;
+  // The material given to faces no face-material chunk names (one per scene).
+  Material* defaultMaterial;
+};
+extern LoadTargetsRecord LoadTargets;
+
+// The lens-flare sprite every light's flare is copied from. The renderer's
+// start-up makes it at the beginning of every scene; null until then, and
+// lights loaded while it is null get no flare.
+extern Sprite* LensFlareTemplate;
+
 extern Registry<Camera> Cameras;
 extern Registry<LightGroup> LightGroups;
 extern Registry<Material> Materials;
@@ -163,6 +180,12 @@ extern Registry<MeshGeometry> Geometries;
 extern Registry<MeshObject> MeshObjects;
 extern Registry<Sprite> Sprites;
 extern Registry<Texture> Textures;
+
+// Every registry at once, in one fixed order. InitSceneRegistries also adds
+// the first light group. Free releases texture pixels, not their device side:
+// release that first (device/texture_surfaces.h).
+void InitSceneRegistries();
+void FreeSceneRegistries();
 
 // Same length and same characters after upper-casing ASCII letters. A null
 // name equals nothing.
@@ -221,5 +244,7 @@ Sprite* CloneSprite(const Sprite* source);
 // Textures (LoadTexture lives with the texture-file reader).
 void InitTextures();
 Texture* AddTexture();
+// Removing frees the pixels, not the device side: release a texture's
+// surfaces (device/texture_surfaces.h) before removing it.
 void RemoveTexture(Texture* texture);
 void FreeTextures();

@@ -5,6 +5,7 @@
 #include "scene/scene.h"
 
 Registry<Sprite> Sprites;
+Sprite* LensFlareTemplate = nullptr;
 
 void InitSprites() { Sprites = {}; }
 

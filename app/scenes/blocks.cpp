@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "device/render_device.h"
-#include "device/texture_file.h"
 #include "device/texture_surfaces.h"
 #include "effects/random.h"
+#include "loaders/texture_file.h"
 #include "render/flares.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/math.h"
 #include "effects/particles.h"
-#include "render/math.h"
 #include "scene/scene.h"
 
 // Degrees to radians: every angle the scripts keep is in degrees.

@@ -3,7 +3,7 @@
 #include "app/scenes/blocks.h"
 #include "app/scenes/scene_state.h"
 #include "app/scenes/scenes.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/load3ds.h"
 
 namespace cross_scene {
 

@@ -6,7 +6,7 @@
 #include "app/scenes/scene_state.h"
 #include "app/scenes/scenes.h"
 #include "effects/random.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/load3ds.h"
 
 namespace dante_scene {
 

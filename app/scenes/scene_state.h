@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
+#include "core/math.h"
 #include "effects/particles.h"
-#include "render/math.h"
 #include "scene/scene.h"
 
 namespace rocket_scene {

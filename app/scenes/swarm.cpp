@@ -4,9 +4,9 @@
 #include "app/scenes/blocks.h"
 #include "app/scenes/scene_state.h"
 #include "app/scenes/scenes.h"
-#include "device/texture_file.h"
-#include "render/normals.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/load3ds.h"
+#include "loaders/texture_file.h"
+#include "scene/normals.h"
 
 namespace swarm_scene {
 

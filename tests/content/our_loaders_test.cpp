@@ -13,9 +13,9 @@
 
 #include "app/sequencer.h"
 #include "art_output.h"
-#include "device/texture_file.h"
+#include "loaders/load3ds.h"
+#include "loaders/texture_file.h"
 #include "platform/files/files.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 #include "tools/content/art/scene_file.h"
 #include "tools/content/art/textures.h"
@@ -208,7 +208,7 @@ TEST_F(OurLoaders, EverySceneFileLoadsWithEveryChunkRecognised) {
       EXPECT_NEAR(got->geometry->vertices[0].position.y, want.vertices[0].p.y - want.pivot.y, 1e-2);
       for (int i = 0; i < got->geometry->faceCount; ++i) {
         ASSERT_NE(got->geometry->faces[i].material, nullptr);
-        ASSERT_NE(got->geometry->faces[i].material, LoadState.defaultMaterial) << want.name << " face " << i;
+        ASSERT_NE(got->geometry->faces[i].material, LoadTargets.defaultMaterial) << want.name << " face " << i;
       }
     }
   }

@@ -122,7 +122,7 @@ TEST_F(LoaderTest, StateFromAFinishedSceneIsNotUsed) {
   ChunkWriter first;
   first.Begin(0xAFFF).Begin(0xA000).Name("old").End().End();
   Load(first);
-  ASSERT_NE(LoadState.currentMaterial, nullptr);
+  ASSERT_NE(LoadTargets.currentMaterial, nullptr);
   FreeMaterials();
   InitMaterials();
 
@@ -133,10 +133,10 @@ TEST_F(LoaderTest, StateFromAFinishedSceneIsNotUsed) {
   second.Begin(0x4130).Name("unknown").U16(1).U16(0).End();
   second.End().End().End();
   Load(second);
-  EXPECT_EQ(LoadState.currentMaterial, nullptr);
+  EXPECT_EQ(LoadTargets.currentMaterial, nullptr);
   Face& face = MeshObjects.first->geometry->faces[0];
   ASSERT_NE(face.material, nullptr);
-  EXPECT_EQ(face.material, LoadState.defaultMaterial);
+  EXPECT_EQ(face.material, LoadTargets.defaultMaterial);
 }
 
 namespace {
@@ -174,16 +174,16 @@ TEST_F(LoaderTest, RecordsOfTheLastSceneAreForgottenAtTheSweep) {
     first.Begin(0x4000).Name("lamp").Begin(0x4600).F32(0).F32(0).F32(0).End().End();
     first.End().End();
     Load(first);
-    ASSERT_NE(LoadState.currentMaterial, nullptr);
-    ASSERT_NE(LoadState.defaultMaterial, nullptr);
-    ASSERT_NE(LoadState.currentObject, nullptr);
-    ASSERT_NE(LoadState.currentLight, nullptr);
+    ASSERT_NE(LoadTargets.currentMaterial, nullptr);
+    ASSERT_NE(LoadTargets.defaultMaterial, nullptr);
+    ASSERT_NE(LoadTargets.currentObject, nullptr);
+    ASSERT_NE(LoadTargets.currentLight, nullptr);
 
     FreeAllRegistries();
-    EXPECT_EQ(LoadState.currentMaterial, nullptr);
-    EXPECT_EQ(LoadState.defaultMaterial, nullptr);
-    EXPECT_EQ(LoadState.currentObject, nullptr);
-    EXPECT_EQ(LoadState.currentLight, nullptr);
+    EXPECT_EQ(LoadTargets.currentMaterial, nullptr);
+    EXPECT_EQ(LoadTargets.defaultMaterial, nullptr);
+    EXPECT_EQ(LoadTargets.currentObject, nullptr);
+    EXPECT_EQ(LoadTargets.currentLight, nullptr);
 
     InitAllRegistries();
     ASSERT_NE(LensFlareTemplate, nullptr);

@@ -4,8 +4,8 @@
 // the sanitizer build this catches any out-of-bounds access the corpus reaches.
 #include <algorithm>
 
-#include "device/texture_file.h"
 #include "loader_support.h"
+#include "loaders/texture_file.h"
 
 namespace {
 

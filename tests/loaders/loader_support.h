@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "loaders/load3ds.h"
 #include "platform/files/files.h"
 #include "render/flares.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 
 // Little-endian chunk builder: Begin/End nest chunks and patch their lengths.

@@ -2,7 +2,7 @@
 // by two faces, and repeat calls.
 #include <gtest/gtest.h>
 
-#include "render/normals.h"
+#include "scene/normals.h"
 #include "scene/scene.h"
 
 namespace {

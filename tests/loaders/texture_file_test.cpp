@@ -1,7 +1,7 @@
 // Targa files: the texel layout, mip levels and chain sizes, the truncating
 // average, and every kind of file that is refused.
-#include "device/texture_file.h"
 #include "loader_support.h"
+#include "loaders/texture_file.h"
 
 TEST_F(LoaderTest, TexelsAreStoredRedGreenBlueWithTheirMipChain) {
   // 2 x 2: red 10, 11, 12, 13; green and blue differ per texel.

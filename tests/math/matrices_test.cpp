@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/math.h"
+#include "core/math.h"
 
 namespace {
 

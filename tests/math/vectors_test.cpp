@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "render/math.h"
+#include "core/math.h"
 
 TEST(Vectors, ArithmeticWritesWOne) {
   Vec4 a{1.0f, 2.0f, 3.0f, 7.0f};

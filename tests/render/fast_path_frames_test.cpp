@@ -12,10 +12,10 @@
 
 #include "app/sequencer.h"
 #include "device/render_device.h"
+#include "loaders/load3ds.h"
 #include "platform/dx/dx_platform.h"
 #include "render/renderer.h"
 #include "render_support.h"
-#include "scene/3ds/load3ds.h"
 
 namespace {
 

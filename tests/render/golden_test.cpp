@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "device/texture_file.h"
+#include "loaders/texture_file.h"
 #include "platform/dx/dx_platform.h"
 #include "render/flares.h"
 #include "render/renderer.h"

@@ -10,14 +10,14 @@
 #include <utility>
 
 #include "device/render_device.h"
-#include "process_folder.h"
 #include "device/texture_surfaces.h"
 #include "effects/particles.h"
-#include "platform/dx/dx_platform.h"
 #include "platform/capture/png_write.h"
+#include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
-#include "render/normals.h"
+#include "process_folder.h"
 #include "render/renderer.h"
+#include "scene/normals.h"
 
 namespace {
 

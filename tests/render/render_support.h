@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/math.h"
 #include "render/device_calls.h"
-#include "render/math.h"
 #include "scene/scene.h"
 
 // A headless device of width x height with the default render states the

@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "app/scenes/scenes.h"
+#include "loaders/load3ds.h"
 #include "platform/capture/png_write.h"
 #include "render/renderer.h"
 #include "render_support.h"
-#include "scene/3ds/load3ds.h"
 
 namespace {
 

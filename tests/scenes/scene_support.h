@@ -21,15 +21,15 @@
 #include "app/scenes/scenes.h"
 #include "app/sequencer.h"
 #include "device/render_device.h"
-#include "device/texture_file.h"
 #include "device/texture_surfaces.h"
 #include "effects/random.h"
+#include "loaders/load3ds.h"
+#include "loaders/texture_file.h"
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
 #include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
 #include "render/flares.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 
 // Little-endian chunks; Open/Close nest them and patch their lengths.

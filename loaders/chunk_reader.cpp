@@ -4,9 +4,9 @@
 // that is too short or reaches past its parent ends the walk of its level.
 #include <cstring>
 
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
 #include "platform/files/files.h"
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 
 LoadStateRecord LoadState = {};

@@ -1,8 +1,8 @@
 // Handlers for the keyframer section: every track is read whole and listed;
 // the only thing kept is the last key of a scale track, which becomes the
 // scale of the object its node names.
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
 #include "scene/scene.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Vector and matrix operations. Every stored result is a 32-bit float; the
 // library functions (sin, cos, sqrt, atan2, asin) run in double precision.
-#include "render/math.h"
+#include "core/math.h"
 
 #include <cmath>
 

@@ -53,19 +53,13 @@ inline constexpr int NameBufferSize = 1040;
 inline constexpr int MaxChunkDepth = 64;
 
 // The loader's state, shared by the walker and every handler. It is never
-// reset between files: what one file leaves, the next one sees. Its record
-// pointers do not outlive their records: removing a material, mesh object or
-// light group (the end-of-scene sweep removes them all) clears the pointers to
-// it, so a new scene starts with none.
+// reset between files: what one file leaves, the next one sees. The records
+// being filled in are kept with the scene (LoadTargets), where removing a
+// record forgets it.
 struct LoadStateRecord {
   char nameBuffer[NameBufferSize];
-  MeshObject* currentObject;
-  Material* currentMaterial;
-  Light* currentLight;
   std::int32_t chunkKind;   // a ChunkKind
   std::int32_t rangeState;  // which light range the next float chunk sets (1, 2) or none (0)
-  // The material given to faces no face-material chunk names (one per scene).
-  Material* defaultMaterial;
   // Where the listing goes; null means standard output.
   std::FILE* listing;
   // Nesting depth of the walk in progress.

@@ -1,8 +1,8 @@
 // Face and vertex normals. There are no smoothing groups and no weighting:
 // a vertex is smoothed over all its faces.
-#include "render/normals.h"
+#include "scene/normals.h"
 
-#include "render/math.h"
+#include "core/math.h"
 #include "scene/scene.h"
 
 void ComputeFaceNormal(Face* face, std::uint8_t flip) {

@@ -1,8 +1,8 @@
 // The table of the 98 chunk types the loader knows: id, listing name and
 // handler. Rows without a handler are containers whose sub-chunks are walked.
 // The order is the search order of FindChunkType.
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
 
 const ChunkType ChunkTypes[ChunkTypeCount] = {
     {0x0010, "RGB float", HandleColourFloat},

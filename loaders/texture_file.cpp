@@ -2,7 +2,7 @@
 // 18-byte header are read; the pixel data (blue, green, red per texel) must
 // follow the header directly. Texels are stored red, green, blue, unused,
 // level after level, with 40 spare bytes behind the chain.
-#include "device/texture_file.h"
+#include "loaders/texture_file.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "render/math.h"
-#include "render/normals.h"
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
+#include "core/math.h"
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
+#include "scene/normals.h"
 #include "scene/scene.h"
 
 namespace {
@@ -19,7 +19,7 @@ namespace {
 constexpr const char* DefaultMaterialName = "(default)";
 
 MeshGeometry* CurrentGeometry() {
-  return LoadState.currentObject ? LoadState.currentObject->geometry : nullptr;
+  return LoadTargets.currentObject ? LoadTargets.currentObject->geometry : nullptr;
 }
 
 // True when count entries of entrySize bytes fit in what is left of the chunk.
@@ -143,8 +143,8 @@ void AssignDefaultMaterial(MeshGeometry* geometry, const Face* made) {
 void FinishVertexLists() { ResolvePending(); }
 
 Material* DefaultMaterial() {
-  if (!LoadState.defaultMaterial) LoadState.defaultMaterial = AddMaterial(DefaultMaterialName);
-  return LoadState.defaultMaterial;
+  if (!LoadTargets.defaultMaterial) LoadTargets.defaultMaterial = AddMaterial(DefaultMaterialName);
+  return LoadTargets.defaultMaterial;
 }
 
 void HandleObjectBlock(std::FILE* stream, int indent, long chunkEnd) {
@@ -152,13 +152,13 @@ void HandleObjectBlock(std::FILE* stream, int indent, long chunkEnd) {
   ResolvePending();
   ReadName(stream, chunkEnd);
   MeshObject* object = AddMeshObject(LoadState.nameBuffer);
-  LoadState.currentObject = object;
+  LoadTargets.currentObject = object;
   if (object) object->geometry = AddGeometry();
   ReadChunks(stream, indent, chunkEnd);
 
   ResolvePending();
   // The file holds world coordinates; bring them into the object's own frame.
-  object = LoadState.currentObject;
+  object = LoadTargets.currentObject;
   if (!object || !object->geometry) return;
   MeshGeometry* geometry = object->geometry;
   for (std::int32_t i = 0; i < geometry->vertexCount; ++i) {
@@ -228,7 +228,7 @@ void HandleFaceMaterial(std::FILE* stream, int, long chunkEnd) {
   // An unknown name takes the material defined last; with none defined yet
   // there is nothing to assign.
   Material* material = FindMaterial(LoadState.nameBuffer);
-  if (!material) material = LoadState.currentMaterial;
+  if (!material) material = LoadTargets.currentMaterial;
   MeshGeometry* geometry = CurrentGeometry();
   if (!material || !geometry) return;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -271,7 +271,7 @@ void HandleMatrix(std::FILE* stream, int, long chunkEnd) {
   for (float& f : value) {
     if (!ReadFloat(stream, f)) return;
   }
-  MeshObject* object = LoadState.currentObject;
+  MeshObject* object = LoadTargets.currentObject;
   if (LoadState.chunkKind != ChunkKindMesh || !object) return;
 
   // Rows 0-2: the X, Y and Z axes of the local frame; row 3: its origin.

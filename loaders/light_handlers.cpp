@@ -1,16 +1,15 @@
 // Handlers for lights (with their colours, ranges and lens flares), spotlights
 // and the camera chunk. Colour and float chunks act only inside a light block;
 // everywhere else they are read and dropped.
-#include "render/flares.h"
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
 #include "scene/scene.h"
 
 namespace {
 
 // The light a colour or float chunk acts on, or null outside a light block.
 Light* LightInForce() {
-  return LoadState.chunkKind == ChunkKindLight ? LoadState.currentLight : nullptr;
+  return LoadState.chunkKind == ChunkKindLight ? LoadTargets.currentLight : nullptr;
 }
 
 // Float colours outside 0 to 1 (NaN included) are clamped, so that the
@@ -43,7 +42,7 @@ void HandleLight(std::FILE* stream, int indent, long chunkEnd) {
     light->flare = CloneSprite(LensFlareTemplate);
     if (light->flare) light->flare->active = 1;
   }
-  LoadState.currentLight = light;
+  LoadTargets.currentLight = light;
   LoadState.chunkKind = ChunkKindLight;
   LoadState.rangeState = 1;
   ReadChunks(stream, indent, chunkEnd);

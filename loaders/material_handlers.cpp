@@ -2,10 +2,10 @@
 // read only to be dropped.
 #include <cstdio>
 
-#include "device/texture_file.h"
+#include "loaders/chunk_handlers.h"
+#include "loaders/load3ds.h"
+#include "loaders/texture_file.h"
 #include "platform/files/files.h"
-#include "scene/3ds/chunk_handlers.h"
-#include "scene/3ds/load3ds.h"
 #include "scene/scene.h"
 
 namespace {
@@ -17,7 +17,7 @@ constexpr int TexturePathSize = 516;
 
 void HandleMaterialName(std::FILE* stream, int, long chunkEnd) {
   ReadName(stream, chunkEnd);
-  LoadState.currentMaterial = AddMaterial(LoadState.nameBuffer);
+  LoadTargets.currentMaterial = AddMaterial(LoadState.nameBuffer);
 }
 
 // Every map of a material ends here, so the last one named wins. The path
@@ -26,7 +26,7 @@ void HandleMaterialName(std::FILE* stream, int, long chunkEnd) {
 // is refused, and the material is left without a texture.
 void HandleMapFilename(std::FILE* stream, int, long chunkEnd) {
   ReadName(stream, chunkEnd);
-  Material* material = LoadState.currentMaterial;
+  Material* material = LoadTargets.currentMaterial;
   if (!material) return;
   if (!DataNameStaysInside(LoadState.nameBuffer)) {
     std::fprintf(stderr, "kavret: texture name \"%s\" is not a file name inside the Textures folder; "
