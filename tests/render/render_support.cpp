@@ -201,25 +201,14 @@ void StartTestScene(const std::string& dataDirectory) {
   }();
   (void)written;
   SetDataDirectory(dataDirectory.empty() ? TestDataDirectory() : dataDirectory);
-  InitGeometries();
-  InitSprites();
-  InitMeshObjects();
-  InitTextures();
-  InitMaterials();
-  InitCameras();
-  InitLightGroups();
+  InitSceneRegistries();
   InitRenderer();
   InitParticleSystems();
 }
 
 void EndTestScene() {
-  FreeGeometries();
-  FreeSprites();
-  FreeMeshObjects();
-  FreeTextures();
-  FreeMaterials();
-  FreeCameras();
-  FreeLightGroups();
+  ReleaseAllTextureSurfaces();
+  FreeSceneRegistries();
   FreeRenderer();
   FreeParticleSystems();
 }
