@@ -28,7 +28,7 @@ void SetRandomColour(std::uint8_t colour[4]);
 // A new material with that texture and a random base colour.
 Material* AddSpriteMaterial(const char* name, Texture* texture);
 
-// Block MAT: creates "sprite_particle_material" (fire002), "sprite_particle_material2"
+// The sprite materials: creates "sprite_particle_material" (fire002), "sprite_particle_material2"
 // (lens5) and "sprite_particle_material3" (the first lens-flare texture, not
 // loaded again), each with a random base colour.
 void AddSpriteMaterials();
@@ -38,7 +38,7 @@ void AddSpriteMaterials();
 using SpriteMaterialRule = Material* (*)(std::int32_t i);
 Material* StandardSpriteMaterial(std::int32_t i);
 
-// Block SPR: one billboard per slot of the system, its particle block in the
+// The particle sprites: one billboard per slot of the system, its particle block in the
 // slot, with the rule's material and the given size, colour and active byte.
 void AddParticleSprites(ParticleSystem* system, SpriteMaterialRule rule, float halfSize, std::uint8_t red,
                         std::uint8_t green, std::uint8_t blue, std::uint8_t active);
@@ -64,12 +64,12 @@ ParticleCollider* AddFloorCollider(ParticleSystem* system, float distance, float
 // A sphere with its centre and radius in the collider's own particle block.
 ParticleCollider* AddSphereCollider(ParticleSystem* system, Vec4 centre, float radius, float bounce);
 
-// Block CAM: a new current camera over the viewport with the scenes' fixed eye,
-// target, up hint, depth range and angle parameters.
+// The scene camera: a new current camera over the viewport with the scenes'
+// fixed eye, target, up hint, depth range and angle parameters.
 Camera* AddSceneCamera(double angleX = 270.0, double angleY = 335.0);
 
-// Block SKY: the sky sphere, made full-bright when its first face has a
-// material; null when the model file has none.
+// The sky sphere: made full-bright when its first face has a material; null
+// when the model file has none.
 MeshObject* SetupSkySphere();
 // The sky sphere's first face material, or null (no sphere, no faces).
 Material* SkySphereMaterial(const MeshObject* sky);

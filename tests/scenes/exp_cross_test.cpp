@@ -31,7 +31,7 @@ TEST_F(ExpTest, SphereColliderSitsOnTheModelsSphere) {
   ParticleCollider* floor = exp_scene::pour->firstCollider;
   EXPECT_EQ(floor->kind, ColliderFloor);
   EXPECT_FLOAT_EQ(floor->bounce, 1.0f);
-  // No sky block in this scene.
+  // No sky sphere in this scene.
   EXPECT_EQ(FindMaterial("skymat")->fullBright, 0);
 }
 

@@ -36,7 +36,7 @@ TEST_F(SwarmTest, MembersAreShadedAlongTheChainAndStartOnThePath) {
   Material* material = FindMaterial(SpriteMaterialName2);
   ASSERT_NE(material, nullptr);
   ASSERT_NE(material->texture, nullptr);
-  // Only the one material: no block MAT here.
+  // Only the one material: no sprite materials here.
   EXPECT_EQ(FindMaterial(SpriteMaterialName), nullptr);
   // Shades: the integer part of 4.25 i.
   const int shades[][2] = {{0, 0}, {1, 4}, {2, 8}, {3, 12}, {4, 17}, {30, 127}, {59, 250}};
