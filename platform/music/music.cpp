@@ -30,6 +30,7 @@ struct MusicState {
   MidasModuleRecord* playing = nullptr;
   MIDASmodulePlayHandle playHandle = 0;
   MIDASmodulePlayHandle nextHandle = 1;
+  bool recording = false;
   std::vector<std::string> log;
   std::vector<std::string> failing;
 };
@@ -39,7 +40,9 @@ bool Fails(const char* name) {
   return std::find(music.failing.begin(), music.failing.end(), name) != music.failing.end();
 }
 
-void Log(const std::string& entry) { music.log.push_back(entry); }
+void Log(const std::string& entry) {
+  if (music.recording) music.log.push_back(entry);
+}
 
 // Locks out the audio thread while the playing module changes.
 struct AudioLock {
@@ -96,7 +99,6 @@ void CloseDevice() {
 }  // namespace
 
 void MusicSetOutput(MusicOutput output) { music.output = output; }
-MusicOutput MusicCurrentOutput() { return music.output; }
 
 void MusicRender(std::int16_t* out, int frames) {
   if (!out || frames <= 0) return;
@@ -104,6 +106,10 @@ void MusicRender(std::int16_t* out, int frames) {
   RenderInto(out, frames);
 }
 
+void MusicRecordCalls(bool record) {
+  music.recording = record;
+  music.log.clear();
+}
 const std::vector<std::string>& MusicCallLog() { return music.log; }
 void MusicClearCallLog() { music.log.clear(); }
 void MusicFailCall(const std::string& name) { music.failing.push_back(name); }

@@ -13,7 +13,6 @@ enum class MusicOutput {
 };
 
 void MusicSetOutput(MusicOutput output);
-MusicOutput MusicCurrentOutput();
 
 constexpr int kMusicSampleRate = 48000;
 
@@ -21,7 +20,10 @@ constexpr int kMusicSampleRate = 48000;
 // playing module into `out`; silence when nothing plays.
 void MusicRender(std::int16_t* out, int frames);
 
-// Every library call, by name, in order ("MIDASloadModule Midas\t1.xm").
+// Every library call, by name, in order ("MIDASloadModule Midas\t1.xm"), kept
+// only while recording is switched on (tests); a normal run keeps none.
+// Switching either way empties the log.
+void MusicRecordCalls(bool record);
 const std::vector<std::string>& MusicCallLog();
 void MusicClearCallLog();
 // Makes every later call of the named function fail until cleared.

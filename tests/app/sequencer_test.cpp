@@ -101,10 +101,11 @@ class SequencerTest : public ::testing::Test {
     WriteTinyModules(dataDir);
     SetDataDirectory(dataDir.string());
     MusicSetOutput(MusicOutput::Silent);
-    MusicClearCallLog();
+    MusicRecordCalls(true);
     MusicClearFailures();
   }
   void TearDown() override {
+    MusicRecordCalls(false);
     FreeAllRegistries();
     ResetSequencer();
     WinShutdown();
@@ -296,6 +297,21 @@ TEST_F(SequencerTest, MusicOffMakesNoLibraryCall) {
     StepsThroughScene();
   }
   EXPECT_TRUE(MusicCallLog().empty());
+}
+
+// A run keeps no record of library calls (it would grow for as long as the
+// demo loops); only a test that asks for one gets it.
+TEST_F(SequencerTest, LibraryCallsAreRecordedOnlyWhenAsked) {
+  DemoSettings.useSound = 1;
+  MusicRecordCalls(false);
+  StartMusic(mainWindow);
+  ShutdownMusic();
+  EXPECT_TRUE(MusicCallLog().empty());
+  MusicRecordCalls(true);
+  StartMusic(mainWindow);
+  ShutdownMusic();
+  EXPECT_EQ(MusicCallLog().front(), "MIDASstartup");
+  EXPECT_EQ(MusicCallLog().back(), "MIDASclose");
 }
 
 TEST_F(SequencerTest, MissingSecondModuleTurnsMusicOffAndKeepsTheFirst) {

@@ -49,7 +49,7 @@ class WindowProcTest : public ::testing::Test {
     SetDataDirectory(folder.string());
     RegistrySetFile((folder / "settings.reg").string());
     MusicSetOutput(MusicOutput::Silent);
-    MusicClearCallLog();
+    MusicRecordCalls(true);
     MusicClearFailures();
     ResetSequencer();
     DemoSettings = DemoSettingsRecord{};
@@ -58,6 +58,7 @@ class WindowProcTest : public ::testing::Test {
     lastPresented = 0;
   }
   void TearDown() override {
+    MusicRecordCalls(false);
     DxResetForTests();
     ResetSequencer();
     runOptions = RunOptions{0, -1, false, 0, nullptr};
