@@ -271,11 +271,6 @@ const DialogTemplate* DialogTemplateOf(HWND dialog) {
   return d ? d->dialogTemplate : nullptr;
 }
 
-const std::vector<DialogItemState>* DialogItems(HWND dialog) {
-  DialogRecord* d = FindDialog(dialog);
-  return d ? &d->items : nullptr;
-}
-
 const DialogItemState* DialogItem(HWND dialog, int id) {
   DialogRecord* d = FindDialog(dialog);
   return d ? FindItem(*d, id) : nullptr;

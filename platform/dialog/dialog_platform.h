@@ -21,8 +21,6 @@ struct DialogItemState {
 };
 
 const DialogTemplate* DialogTemplateOf(HWND dialog);
-// The dialog's controls in template order; null for a window that is no dialog.
-const std::vector<DialogItemState>* DialogItems(HWND dialog);
 const DialogItemState* DialogItem(HWND dialog, int id);
 bool DialogEnded(HWND dialog);
 

@@ -62,8 +62,6 @@ void SetDataDirectory(const std::string& directory) {
   files.dataDirectory = (directory == ".") ? std::string() : directory;
 }
 
-const std::string& DataDirectory() { return files.dataDirectory; }
-
 std::string ResolveDataPath(const char* path) {
   std::string relative = path ? path : "";
   for (char& c : relative) {

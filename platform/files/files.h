@@ -9,7 +9,6 @@
 
 // Sets the data directory ("" or "." means the working directory).
 void SetDataDirectory(const std::string& directory);
-const std::string& DataDirectory();
 
 // The host path of a data file: backslashes become '/', and when the exact name
 // is missing each component is matched without regard to case. Returns the exact

@@ -342,11 +342,6 @@ void RegistrySetFile(const std::string& path) {
   reg.keys.clear();
 }
 
-const std::string& RegistryFile() {
-  if (reg.file.empty()) reg.file = DefaultFile();
-  return reg.file;
-}
-
 bool RegistryFileDamaged() {
   Load();
   return reg.damaged;

@@ -38,7 +38,6 @@ LONG RegCloseKey(HKEY key);
 // The file the values live in: $XDG_CONFIG_HOME/kavret/registry.reg (or
 // ~/.config/...) unless set. Setting it drops what was read before.
 void RegistrySetFile(const std::string& path);
-const std::string& RegistryFile();
 // The file as read could not be understood: it is left untouched and the
 // values live in memory only for this run.
 bool RegistryFileDamaged();

@@ -49,15 +49,6 @@ bool DisplayNamed() {
 
 }  // namespace
 
-bool SdlBackendDisplayAvailable() {
-  if (sdl.videoStarted) return true;
-  if (!DisplayNamed()) return false;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  const bool real = RealVideoDriver();
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  return real;
-}
-
 bool SdlBackendStartup() {
   if (sdl.videoStarted) return true;
   if (!DisplayNamed()) return false;

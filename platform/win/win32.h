@@ -145,8 +145,6 @@ constexpr int SW_SHOW = 5;
 constexpr int GWL_EXSTYLE = -20;
 constexpr int BITSPIXEL = 12;
 constexpr int WHITE_BRUSH = 0;
-constexpr int SM_CXSCREEN = 0;
-constexpr int SM_CYSCREEN = 1;
 #define IDC_ARROW reinterpret_cast<LPCSTR>(32512)
 #define MAKEINTRESOURCEA(i) reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(i))
 
@@ -169,7 +167,6 @@ BOOL ClientToScreen(HWND window, POINT* point);
 LONG SetWindowLongA(HWND window, int index, LONG value);
 LONG GetWindowLongA(HWND window, int index);
 HWND GetDesktopWindow();
-int GetSystemMetrics(int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HGDIOBJ GetStockObject(int index);
@@ -181,7 +178,6 @@ int GetDeviceCaps(HDC dc, int index);
 BOOL GetUpdateRect(HWND window, RECT* rect, BOOL erase);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
-BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
 // Messages.
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);

@@ -3,7 +3,6 @@
 
 #include "platform/win/win32.h"
 
-bool SdlBackendDisplayAvailable();
 bool SdlBackendStartup();
 void SdlBackendShutdown();
 void SdlBackendDesktopSize(int* width, int* height);

@@ -12,8 +12,6 @@ bool WinStartup(WinBackend backend);
 WinBackend WinCurrentBackend();
 // Closes every window and empties the queue; the next WinStartup starts afresh.
 void WinShutdown();
-// True when a display is available to the SDL backend.
-bool WinDisplayAvailable();
 // The refresh rate of the display the window is on (60 when unknown).
 int WinDisplayRefreshRate(HWND window);
 

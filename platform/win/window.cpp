@@ -115,8 +115,6 @@ void WinShutdown() {
   win.started = false;
 }
 
-bool WinDisplayAvailable() { return SdlBackendDisplayAvailable(); }
-
 int WinDisplayRefreshRate(HWND window) {
   const int rate = Alive(window) && window->os ? SdlBackendRefreshRate(window->os) : 0;
   return rate > 0 ? rate : 60;
@@ -301,13 +299,6 @@ HWND GetDesktopWindow() {
   return &win.desktop;
 }
 
-int GetSystemMetrics(int index) {
-  const RECT& r = GetDesktopWindow()->rect;
-  if (index == SM_CXSCREEN) return r.right - r.left;
-  if (index == SM_CYSCREEN) return r.bottom - r.top;
-  return 0;
-}
-
 HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 HGDIOBJ GetStockObject(int) { return nullptr; }
@@ -341,12 +332,6 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 }
 
 BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
-
-BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
-  if (!Alive(window)) return FALSE;
-  window->invalid = true;
-  return TRUE;
-}
 
 BOOL PeekMessageA(MSG* msg, HWND window, UINT, UINT, UINT removeFlags) {
   if (win.backend == WinBackend::Sdl) SdlBackendPumpEvents();

@@ -48,11 +48,6 @@ void Image::Set(int x, int y, Colour c) {
   p[2] = Clamp8(c.b);
 }
 
-Colour Image::Get(int x, int y) const {
-  const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-  return {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
-}
-
 std::uint32_t Prng::Next() {
   state ^= state << 13;
   state ^= state >> 17;

@@ -19,7 +19,6 @@ struct Image {
 
   Image(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3) {}
   void Set(int x, int y, Colour c);
-  Colour Get(int x, int y) const;
 };
 
 // Deterministic generator of our own (xorshift32), so that the content is the
