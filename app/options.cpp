@@ -38,6 +38,8 @@ const char* UsageText() {
          "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
+         "  --list-scenes     print the playlist for scripts, one scene a line: its number,\n"
+         "                    name and frame budget (after --scene-frames), separated by tabs\n"
          "\n"
          "Keys: Escape skips to the next scene; closing the window ends the demo.\n"
          "Ctrl+C (or SIGTERM) ends it as closing the window does. A headless run or capture\n"
@@ -69,6 +71,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::
       out->help = true;
     } else if (arg == "--version") {
       out->version = true;
+    } else if (arg == "--list-scenes") {
+      out->listScenes = true;
     } else if (arg == "--headless") {
       out->headless = true;
     } else if (arg == "--no-music") {

@@ -7,6 +7,7 @@
 struct CommandLine {
   bool help = false;
   bool version = false;
+  bool listScenes = false;
   bool headless = false;
   bool noMusic = false;
   int looping = -1;  // -1: as stored, 0: off, 1: on

@@ -16,6 +16,7 @@ enum class MusicCue : std::int32_t {
 };
 
 struct Scene {
+  const char* name;  // as the capture's progress line and --list-scenes show it
   bool (*setup)();
   bool (*perFrame)();
   bool (*tearDown)();

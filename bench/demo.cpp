@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/frame_loop.h"
+#include "app/playlist.h"
 #include "app/sequencer.h"
 #include "device/settings.h"
 #include "platform/capture/capture.h"
@@ -24,8 +25,6 @@
 #include "platform/win/win_platform.h"
 
 namespace {
-
-const char* const kNames[kSceneCount] = {"Rocket", "Sphere", "Swarm", "Egypt", "Exp", "Cross", "Dante", "Outro"};
 
 struct SceneRow {
   long frames = 0;
@@ -59,7 +58,7 @@ void OnPresented(long) {
   bench.lastClock = now;
   bench.lastTimings = frameTimings;
   bench.lastRaster = DxRasterSeconds();
-  if (scene >= 0) CaptureSetScene(scene, kNames[scene]);
+  if (scene >= 0) CaptureSetScene(scene, demoPlaylist[scene].name);
 }
 
 double Share(double part, double whole) { return whole > 0 ? 100.0 * part / whole : 0; }
@@ -88,10 +87,7 @@ int main(int argc, char** argv) {
   WinStartup(WinBackend::Headless);
   MusicSetOutput(capture.empty() ? MusicOutput::Silent : MusicOutput::Capture);
   if (sceneFrames > 0) {
-    for (int i = 0; i < kSceneCount; ++i) {
-      bench.shortened[i] = demoPlaylist[i];
-      if (bench.shortened[i].frameBudget > sceneFrames) bench.shortened[i].frameBudget = sceneFrames;
-    }
+    CapPlaylist(sceneFrames, bench.shortened);
     playlist = bench.shortened;
   }
   if (!capture.empty()) {
@@ -132,7 +128,7 @@ int main(int argc, char** argv) {
     all.raster += r.raster;
     all.present += r.present;
     const double other = r.seconds - r.update - r.render - r.present;
-    std::fprintf(stderr, "%-8s %7ld %9.3f %8.0f %7.1f%% %7.1f%% %7.1f%% %7.1f%% %7.1f%%\n", kNames[i], r.frames,
+    std::fprintf(stderr, "%-8s %7ld %9.3f %8.0f %7.1f%% %7.1f%% %7.1f%% %7.1f%% %7.1f%%\n", demoPlaylist[i].name, r.frames,
                  r.frames ? 1000.0 * r.seconds / r.frames : 0.0, r.seconds > 0 ? r.frames / r.seconds : 0.0,
                  Share(r.update, r.seconds), Share(r.render - r.raster, r.seconds), Share(r.raster, r.seconds),
                  Share(r.present, r.seconds), Share(other, r.seconds));

@@ -9,6 +9,7 @@
 
 #include "app/frame_loop.h"
 #include "app/options.h"
+#include "app/playlist.h"
 #include "app/sequencer.h"
 #include "device/render_device.h"
 #include "device/setup_dialog.h"
@@ -21,8 +22,6 @@
 #include "platform/win/win_platform.h"
 
 namespace {
-
-const char* const kSceneNames[kSceneCount] = {"Rocket", "Sphere", "Swarm", "Egypt", "Exp", "Cross", "Dante", "Outro"};
 
 struct MainState {
   int pace = 60;  // 0: off, -1: display refresh
@@ -44,18 +43,10 @@ std::string DefaultDataDirectory() {
   return ".";
 }
 
-// Frames one run of the playlist presents from `first` on: the first empty
-// frame, then budget + 2 frames per scene.
-long PlaylistFrames(int first) {
-  long frames = 1;
-  for (int i = first; i < kSceneCount; ++i) frames += playlist[i].frameBudget + 2;
-  return frames;
-}
-
 void OnPresented(long) {
   const int scene = Sequencer.sceneIndex < kSceneCount ? Sequencer.sceneIndex : kSceneCount - 1;
   if (app.capturing) {
-    CaptureSetScene(scene, kSceneNames[scene]);
+    CaptureSetScene(scene, playlist[scene].name);
     return;
   }
   if (WinCurrentBackend() == WinBackend::Sdl && app.pace != 0) {
@@ -78,6 +69,14 @@ int main(int argc, char** argv) {
   }
   if (options.version) {
     std::printf("kavret %s\n", KAVRET_VERSION);
+    return 0;
+  }
+  if (options.sceneFrames > 0) {
+    CapPlaylist(options.sceneFrames, app.shortened);
+    playlist = app.shortened;
+  }
+  if (options.listScenes) {
+    std::fputs(SceneListText(playlist).c_str(), stdout);
     return 0;
   }
 
@@ -105,18 +104,11 @@ int main(int argc, char** argv) {
   RegistrySetReadOnly(headless);
   MusicSetOutput(app.capturing ? MusicOutput::Capture : headless ? MusicOutput::Silent : MusicOutput::Live);
 
-  if (options.sceneFrames > 0) {
-    for (int i = 0; i < kSceneCount; ++i) {
-      app.shortened[i] = demoPlaylist[i];
-      if (app.shortened[i].frameBudget > options.sceneFrames) app.shortened[i].frameBudget = options.sceneFrames;
-    }
-    playlist = app.shortened;
-  }
   if (app.capturing) {
     CaptureConfig config;
     config.out = options.capture;
     config.fps = options.fps;
-    config.expectedFrames = PlaylistFrames(options.scene);
+    config.expectedFrames = PlaylistFrames(playlist, options.scene);
     if (options.frames > 0 && options.frames < config.expectedFrames) config.expectedFrames = options.frames;
     if (!CaptureStart(config, &error)) {
       std::fprintf(stderr, "kavret: %s\n", error.c_str());

@@ -34,7 +34,7 @@ bool Frame() {
 bool Nothing() { return true; }
 
 #define LOOP_SCENE(I, budget) \
-  { Nothing, Frame<I>, Nothing, budget, MusicCue::None, 0 }
+  { demoPlaylist[I].name, Nothing, Frame<I>, Nothing, budget, MusicCue::None, 0 }
 const Scene loopPlaylist[kSceneCount] = {LOOP_SCENE(0, 5), LOOP_SCENE(1, 3), LOOP_SCENE(2, 1), LOOP_SCENE(3, 0),
                                          LOOP_SCENE(4, 2), LOOP_SCENE(5, 4), LOOP_SCENE(6, 1), LOOP_SCENE(7, 6)};
 

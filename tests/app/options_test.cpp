@@ -37,9 +37,10 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   EXPECT_EQ(c.sceneFrames, 12);
 
   CommandLine d;
-  ASSERT_TRUE(Parse({"--pace", "off", "--loop"}, &d, &error));
+  ASSERT_TRUE(Parse({"--pace", "off", "--loop", "--list-scenes"}, &d, &error));
   EXPECT_EQ(d.pace, 0);
   EXPECT_EQ(d.looping, 1);
+  EXPECT_TRUE(d.listScenes);
   CommandLine none;
   ASSERT_TRUE(Parse({}, &none, &error));
   EXPECT_EQ(none.looping, -1);  // the stored choice stands

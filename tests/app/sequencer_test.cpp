@@ -71,7 +71,7 @@ bool TearDown() {
 }
 
 #define TEST_SCENE(I, budget) \
-  { Setup<I>, Frame<I>, TearDown<I>, budget, demoPlaylist[I].cue, demoPlaylist[I].cueModule }
+  { demoPlaylist[I].name, Setup<I>, Frame<I>, TearDown<I>, budget, demoPlaylist[I].cue, demoPlaylist[I].cueModule }
 const Scene testPlaylist[kSceneCount] = {TEST_SCENE(0, 3), TEST_SCENE(1, 2), TEST_SCENE(2, 1), TEST_SCENE(3, 1),
                                          TEST_SCENE(4, 1), TEST_SCENE(5, 680), TEST_SCENE(6, 1), TEST_SCENE(7, 2)};
 

@@ -24,7 +24,7 @@ bool Nothing() { return true; }
 
 // Short scenes with the demo's own music cues.
 #define CUE_SCENE(I, budget) \
-  { Nothing, Nothing, Nothing, budget, demoPlaylist[I].cue, demoPlaylist[I].cueModule }
+  { demoPlaylist[I].name, Nothing, Nothing, Nothing, budget, demoPlaylist[I].cue, demoPlaylist[I].cueModule }
 const Scene cuePlaylist[kSceneCount] = {CUE_SCENE(0, 2), CUE_SCENE(1, 1), CUE_SCENE(2, 1), CUE_SCENE(3, 1),
                                         CUE_SCENE(4, 1), CUE_SCENE(5, 3), CUE_SCENE(6, 1), CUE_SCENE(7, 2)};
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/frame_loop.h"
+#include "app/playlist.h"
 #include "app/sequencer.h"
 #include "device/render_device.h"
 #include "device/settings.h"
@@ -47,10 +48,7 @@ int CaptureShortRun(const fs::path& dir, bool looping, long frames) {
   SetDataDirectory(KAVRET_TEST_DATA_DIR);
   MusicSetOutput(MusicOutput::Capture);
   ResetSequencer();
-  for (int i = 0; i < kSceneCount; ++i) {
-    shortPlaylist[i] = demoPlaylist[i];
-    shortPlaylist[i].frameBudget = kShortBudget;
-  }
+  CapPlaylist(kShortBudget, shortPlaylist);
   playlist = shortPlaylist;
   DemoSettings = DemoSettingsRecord{};
   runOptions = RunOptions{frames, looping ? 1 : 0, false, 0, Observe};

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/frame_loop.h"
+#include "app/playlist.h"
 #include "app/sequencer.h"
 #include "device/settings.h"
 #include "platform/files/files.h"
@@ -63,12 +64,8 @@ TEST(Soak, LoopingPassesLeaveNothingBehind) {
   ResetSequencer();
   const char* full = std::getenv("KAVRET_SOAK_FULL");
   const bool whole = full && full[0] == '1';
-  long perPass = 0;
-  for (int i = 0; i < kSceneCount; ++i) {
-    soakPlaylist[i] = demoPlaylist[i];
-    if (!whole) soakPlaylist[i].frameBudget = kBudget;
-    perPass += soakPlaylist[i].frameBudget + 2;
-  }
+  CapPlaylist(whole ? 0 : kBudget, soakPlaylist);
+  const long perPass = PlaylistFrames(soakPlaylist, 0) - 1;  // without the run's first frame
   playlist = soakPlaylist;
   DemoSettings = DemoSettingsRecord{};
   // Three passes and the first scene of a fourth, so that the third pass ends.

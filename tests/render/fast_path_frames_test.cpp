@@ -25,8 +25,6 @@ constexpr int kFrameStep = 500;
 constexpr int kFrameStep = 100;
 #endif
 
-const char* const kSceneNames[kSceneCount] = {"rocket", "sphere", "swarm", "egypt", "exp", "cross", "dante", "outro"};
-
 // Differences of one channel, in steps of its own width (5 or 6 bits).
 struct ChannelDiff {
   long differing = 0, overOne = 0, overTwo = 0;
@@ -141,7 +139,7 @@ TEST_P(FastPathFramesTest, StayCloseToTheReferencePath) {
   std::fclose(listing);
   device.Destroy();
 
-  std::printf("%-7s %2d frames, depth %.5f%%", kSceneNames[index], drawn, 100 * diffs.Share(diffs.depthDiffering));
+  std::printf("%-7s %2d frames, depth %.5f%%", scene.name, drawn, 100 * diffs.Share(diffs.depthDiffering));
   for (const ChannelDiff& c : diffs.channel)
     std::printf(" | %.5f%% >1 %.5f%% >2 %.5f%% max %d", 100 * diffs.Share(c.differing), 100 * diffs.Share(c.overOne),
                 100 * diffs.Share(c.overTwo), c.worst);
@@ -158,6 +156,6 @@ TEST_P(FastPathFramesTest, StayCloseToTheReferencePath) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Playlist, FastPathFramesTest, ::testing::Range(0, kSceneCount),
-                         [](const ::testing::TestParamInfo<int>& info) { return kSceneNames[info.param]; });
+                         [](const ::testing::TestParamInfo<int>& info) { return demoPlaylist[info.param].name; });
 
 }  // namespace

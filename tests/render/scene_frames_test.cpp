@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/scenes/scenes.h"
+#include "app/sequencer.h"
 #include "loaders/load3ds.h"
 #include "platform/capture/png_write.h"
 #include "render/renderer.h"
@@ -15,26 +15,7 @@
 
 namespace {
 
-struct SceneScript {
-  const char* name;
-  bool (*setup)();
-  bool (*frame)();
-  bool (*tearDown)();
-  int frames;
-};
-
-const SceneScript scenes[] = {
-    {"rocket", RocketSetup, RocketFrame, RocketTearDown, 2500},
-    {"sphere", SphereSetup, SphereFrame, SphereTearDown, 2500},
-    {"swarm", SwarmSetup, SwarmFrame, SwarmTearDown, 2500},
-    {"egypt", EgyptSetup, EgyptFrame, EgyptTearDown, 1600},
-    {"exp", ExpSetup, ExpFrame, ExpTearDown, 2000},
-    {"cross", CrossSetup, CrossFrame, CrossTearDown, 680},
-    {"dante", DanteSetup, DanteFrame, DanteTearDown, 2000},
-    {"outro", OutroSetup, OutroFrame, OutroTearDown, 1500},
-};
-
-class SceneFramesTest : public ::testing::TestWithParam<SceneScript> {};
+class SceneFramesTest : public ::testing::TestWithParam<int> {};
 
 double LitShare(const std::vector<std::uint8_t>& rgb) {
   std::size_t lit = 0;
@@ -43,7 +24,7 @@ double LitShare(const std::vector<std::uint8_t>& rgb) {
 }
 
 TEST_P(SceneFramesTest, ShowsMeshesFlaresAndSprites) {
-  const SceneScript& script = GetParam();
+  const Scene& script = demoPlaylist[GetParam()];
   const std::string data = KAVRET_TEST_DATA_DIR;
   if (!std::filesystem::exists(data + "/Objects")) GTEST_SKIP() << "no generated content in " << data;
   const std::string out = std::string(KAVRET_BINARY_DIR) + "/render_frames";
@@ -59,9 +40,9 @@ TEST_P(SceneFramesTest, ShowsMeshesFlaresAndSprites) {
 
   std::vector<RenderCall> log;
   int spriteDraws = 0;
-  const int shots[2] = {script.frames * 30 / 100, script.frames * 60 / 100};
+  const int shots[2] = {script.frameBudget * 30 / 100, script.frameBudget * 60 / 100};
   for (int frame = 1; frame <= shots[1]; ++frame) {
-    script.frame();
+    script.perFrame();
     // Drawing keeps nothing from one frame to the next that the picture
     // depends on, so only the shots are drawn.
     if (frame != shots[0] && frame != shots[1]) continue;
@@ -91,7 +72,7 @@ TEST_P(SceneFramesTest, ShowsMeshesFlaresAndSprites) {
   device.Destroy();
 }
 
-INSTANTIATE_TEST_SUITE_P(Playlist, SceneFramesTest, ::testing::ValuesIn(scenes),
-                         [](const ::testing::TestParamInfo<SceneScript>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Playlist, SceneFramesTest, ::testing::Range(0, kSceneCount),
+                         [](const ::testing::TestParamInfo<int>& info) { return demoPlaylist[info.param].name; });
 
 }  // namespace
