@@ -47,9 +47,7 @@ bool DisplayNamed() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
 }
 
-}  // namespace
-
-bool SdlBackendStartup() {
+bool SdlStartup() {
   if (sdl.videoStarted) return true;
   if (!DisplayNamed()) return false;
   // Window surfaces are the display's own framebuffer (shared memory images
@@ -71,15 +69,15 @@ bool SdlBackendStartup() {
   return true;
 }
 
-void SdlBackendLeaveSignalsAlone() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
+void SdlLeaveSignalsAlone() { SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1"); }
 
-void SdlBackendShutdown() {
+void SdlShutdown() {
   if (!sdl.videoStarted) return;
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   sdl.videoStarted = false;
 }
 
-void SdlBackendDesktopSize(int* width, int* height) {
+void SdlDesktopSize(int* width, int* height) {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
     *width = mode.w;
@@ -87,20 +85,21 @@ void SdlBackendDesktopSize(int* width, int* height) {
   }
 }
 
-int SdlBackendDesktopBitsPerPixel() {
+int SdlDesktopBitsPerPixel() {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 32;
   const int bits = SDL_BITSPERPIXEL(mode.format);
   return bits == 24 ? 32 : bits;
 }
 
-void* SdlBackendCreateWindow(const char* title, int x, int y, int width, int height) {
-  return SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+bool SdlCreateWindow(const char* title, int x, int y, int width, int height, void** os) {
+  *os = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  return *os != nullptr;
 }
 
-void SdlBackendDestroyWindow(void* os) { SDL_DestroyWindow(static_cast<SDL_Window*>(os)); }
+void SdlDestroyWindow(void* os) { SDL_DestroyWindow(static_cast<SDL_Window*>(os)); }
 
-void SdlBackendShowWindow(void* os, bool show) {
+void SdlShowWindow(void* os, bool show) {
   if (show) {
     SDL_ShowWindow(static_cast<SDL_Window*>(os));
   } else {
@@ -108,13 +107,13 @@ void SdlBackendShowWindow(void* os, bool show) {
   }
 }
 
-void SdlBackendMoveWindow(void* os, int x, int y, int width, int height) {
+void SdlMoveWindow(void* os, int x, int y, int width, int height) {
   auto* w = static_cast<SDL_Window*>(os);
   SDL_SetWindowPosition(w, x, y);
   SDL_SetWindowSize(w, width, height);
 }
 
-void SdlBackendPumpEvents() {
+void SdlPumpEvents() {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     switch (e.type) {
@@ -159,10 +158,29 @@ void SdlBackendPumpEvents() {
   }
 }
 
-void SdlBackendSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+void SdlSleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
 
-int SdlBackendRefreshRate(void* os) {
+int SdlRefreshRate(void* os) {
   SDL_DisplayMode mode;
   if (SDL_GetWindowDisplayMode(static_cast<SDL_Window*>(os), &mode) != 0) return 0;
   return mode.refresh_rate;
 }
+
+}  // namespace
+
+const WinBackendOps sdlWindowBackend = {
+    .startup = SdlStartup,
+    .shutdown = SdlShutdown,
+    .desktopSize = SdlDesktopSize,
+    .desktopBitsPerPixel = SdlDesktopBitsPerPixel,
+    .createWindow = SdlCreateWindow,
+    .destroyWindow = SdlDestroyWindow,
+    .showWindow = SdlShowWindow,
+    .moveWindow = SdlMoveWindow,
+    .pumpEvents = SdlPumpEvents,
+    .sleep = SdlSleep,
+    .refreshRate = SdlRefreshRate,
+    .drawableSize = SdlBackendDrawableSize,
+    .leaveSignalsAlone = SdlLeaveSignalsAlone,
+    .pacesFrames = true,
+};

@@ -1,6 +1,7 @@
 // The window and message stand-in: window classes, windows with their window
-// procedures, one message queue, and painting. The backend (SDL or headless)
-// supplies the OS windows and turns their events into messages.
+// procedures, one message queue, and painting. The backend (a table of
+// operations, see win_backend.h) supplies the OS windows and turns their events
+// into messages.
 #include <signal.h>
 
 #include <algorithm>
@@ -37,8 +38,26 @@ struct WindowClass {
   WNDCLASSA wc;
 };
 
+// Every backend, by the name callers choose it with.
+struct BackendEntry {
+  WinBackend name;
+  const WinBackendOps* ops;
+};
+const BackendEntry kBackends[] = {
+    {WinBackend::Headless, &headlessWindowBackend},
+    {WinBackend::Sdl, &sdlWindowBackend},
+};
+
+const WinBackendOps* Backend(WinBackend name) {
+  for (const BackendEntry& entry : kBackends) {
+    if (entry.name == name) return entry.ops;
+  }
+  return &headlessWindowBackend;
+}
+
 struct WinState {
   WinBackend backend = WinBackend::Headless;
+  const WinBackendOps* ops = &headlessWindowBackend;
   bool started = false;
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<WindowRecord>> windows;  // records live until shutdown
@@ -85,14 +104,11 @@ const WindowClass* FindClass(LPCSTR name) {
 bool WinStartup(WinBackend backend) {
   if (win.started) WinShutdown();
   win.started = true;
-  win.backend = WinBackend::Headless;
-  bool ok = backend == WinBackend::Headless;
-  if (backend == WinBackend::Sdl) {
-    ok = SdlBackendStartup();
-    if (ok) win.backend = WinBackend::Sdl;
-  }
+  const bool ok = Backend(backend)->startup();
+  win.backend = ok ? backend : WinBackend::Headless;
+  win.ops = Backend(win.backend);
   int w = 1024, h = 768;
-  if (win.backend == WinBackend::Sdl) SdlBackendDesktopSize(&w, &h);
+  win.ops->desktopSize(&w, &h);
   win.desktop = WindowRecord{};
   win.desktop.rect = RECT{0, 0, w, h};
   win.desktop.visible = true;
@@ -101,29 +117,32 @@ bool WinStartup(WinBackend backend) {
 
 WinBackend WinCurrentBackend() { return win.backend; }
 
+const WinBackendOps& WinBackendCurrent() { return *win.ops; }
+
 void WinShutdown() {
   for (auto& w : win.windows) {
-    if (w->os) SdlBackendDestroyWindow(w->os);
+    if (w->os) win.ops->destroyWindow(w->os);
     w->os = nullptr;
     w->alive = false;
   }
   win.windows.clear();
   win.classes.clear();
   win.queue.clear();
-  if (win.backend == WinBackend::Sdl) SdlBackendShutdown();
+  win.ops->shutdown();
   win.backend = WinBackend::Headless;
+  win.ops = &headlessWindowBackend;
   win.started = false;
 }
 
 int WinDisplayRefreshRate(HWND window) {
-  const int rate = Alive(window) && window->os ? SdlBackendRefreshRate(window->os) : 0;
+  const int rate = Alive(window) && window->os ? win.ops->refreshRate(window->os) : 0;
   return rate > 0 ? rate : 60;
 }
 
 void* WinSdlWindow(HWND window) { return Alive(window) ? window->os : nullptr; }
 
 bool WinDrawableSize(HWND window, int* width, int* height) {
-  return Alive(window) && window->os && SdlBackendDrawableSize(window->os, width, height);
+  return Alive(window) && window->os && win.ops->drawableSize(window->os, width, height);
 }
 
 void WinCatchQuitSignals(bool catchThem) {
@@ -149,7 +168,9 @@ void WinCatchQuitSignals(bool catchThem) {
       sigaction(signal, &action, nullptr);
     }
   }
-  if (catchThem) SdlBackendLeaveSignalsAlone();
+  if (catchThem) {
+    for (const BackendEntry& entry : kBackends) entry.ops->leaveSignalsAlone();
+  }
 }
 
 int WinQuitSignal() { return quitSignal; }
@@ -204,12 +225,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   record->rect = RECT{x, y, x + width, y + height};
   HWND w = record.get();
   win.windows.push_back(std::move(record));
-  if (win.backend == WinBackend::Sdl) {
-    w->os = SdlBackendCreateWindow(w->title.c_str(), x, y, width, height);
-    if (!w->os) {
-      w->alive = false;
-      return nullptr;
-    }
+  if (!win.ops->createWindow(w->title.c_str(), x, y, width, height, &w->os)) {
+    w->alive = false;
+    return nullptr;
   }
   CREATESTRUCTA cs{param, instance, menu, nullptr, height, width, y, x,
                    static_cast<LONG>(style), windowName, className, exStyle};
@@ -225,7 +243,7 @@ BOOL DestroyWindow(HWND window) {
   SendMessageA(window, WM_DESTROY, 0, 0);
   window->alive = false;
   window->visible = false;
-  if (window->os) SdlBackendDestroyWindow(window->os);
+  if (window->os) win.ops->destroyWindow(window->os);
   window->os = nullptr;
   // Messages still queued for it are dropped.
   std::erase_if(win.queue, [window](const MSG& m) { return m.hwnd == window; });
@@ -239,7 +257,7 @@ BOOL ShowWindow(HWND window, int command) {
   const BOOL was = window->visible;
   window->visible = command != SW_HIDE;
   if (window->visible) window->invalid = true;
-  if (window->os) SdlBackendShowWindow(window->os, window->visible);
+  if (window->os) win.ops->showWindow(window->os, window->visible);
   return was;
 }
 
@@ -257,7 +275,7 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
     width = cx;
     height = cy;
   }
-  if (window->os) SdlBackendMoveWindow(window->os, x, y, width, height);
+  if (window->os) win.ops->moveWindow(window->os, x, y, width, height);
   window->rect = RECT{x, y, x + width, y + height};
   SendMessageA(window, WM_WINDOWPOSCHANGED, 0, 0);
   return TRUE;
@@ -308,7 +326,7 @@ int ReleaseDC(HWND, HDC) { return 1; }
 
 int GetDeviceCaps(HDC dc, int index) {
   if (!dc || index != BITSPIXEL) return 0;
-  return win.backend == WinBackend::Sdl ? SdlBackendDesktopBitsPerPixel() : 32;
+  return win.ops->desktopBitsPerPixel();
 }
 
 BOOL GetUpdateRect(HWND window, RECT* rect, BOOL) {
@@ -334,7 +352,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
 
 BOOL PeekMessageA(MSG* msg, HWND window, UINT, UINT, UINT removeFlags) {
-  if (win.backend == WinBackend::Sdl) SdlBackendPumpEvents();
+  win.ops->pumpEvents();
   if (quitSignal) CloseEveryWindow();
   auto matches = [window](const MSG& m) { return !window || m.hwnd == window; };
   auto it = std::find_if(win.queue.begin(), win.queue.end(), matches);
@@ -394,7 +412,4 @@ void PostQuitMessage(int exitCode) {
   win.queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {0, 0}});
 }
 
-void Sleep(DWORD milliseconds) {
-  // Nothing is waiting for the pause without a display.
-  if (win.backend == WinBackend::Sdl) SdlBackendSleep(milliseconds);
-}
+void Sleep(DWORD milliseconds) { win.ops->sleep(milliseconds); }
