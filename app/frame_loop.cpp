@@ -12,7 +12,7 @@
 
 FrameLoopState FrameLoop;
 FrameLoopTimings frameTimings;
-RunOptions runOptions{0, -1, false, 0, nullptr};
+RunOptions runOptions;
 
 namespace {
 

@@ -24,13 +24,14 @@ struct FrameLoopTimings {
 extern FrameLoopTimings frameTimings;
 
 // What this platform adds to a run (command-line options); all off by default.
+// Set with designated initialisers, back to the defaults with `runOptions = {}`.
 struct RunOptions {
-  long maxFrames;          // > 0: leave the loop after this many presented frames
-  int forceLooping;        // -1 keep the setting, 0 off, 1 on (this run only)
-  bool forceMusicOff;
-  int startScene;          // first scene of the run (0 normally)
-  // Called after every presented frame with the count so far (capture, tests).
-  void (*onPresented)(long presentedFrames);
+  long maxFrames = 0;         // > 0: leave the loop after this many presented frames
+  int forceLooping = -1;      // -1 keep the setting, 0 off, 1 on (this run only)
+  bool forceMusicOff = false;
+  int startScene = 0;         // first scene of the run (0 normally)
+  // Called after every presented frame with the count so far (capture, pacing, tests).
+  void (*onPresented)(long presentedFrames) = nullptr;
 };
 extern RunOptions runOptions;
 

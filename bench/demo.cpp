@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  runOptions = RunOptions{0, 0, capture.empty(), 0, OnPresented};
+  runOptions = {.forceLooping = 0, .forceMusicOff = capture.empty(), .onPresented = OnPresented};
 
   // Model files print their chunk listing while they load; keep it out of the table.
   std::fflush(stdout);

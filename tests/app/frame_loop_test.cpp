@@ -61,7 +61,7 @@ class FrameLoopTest : public ::testing::Test {
     ResetSequencer();
     playlist = loopPlaylist;
     DemoSettings = DemoSettingsRecord{};
-    runOptions = RunOptions{0, 0, true, 0, OnPresented};
+    runOptions = {.forceLooping = 0, .forceMusicOff = true, .onPresented = OnPresented};
     std::fill(std::begin(updates), std::end(updates), 0);
     drawnFrames.clear();
     atPresent = nullptr;
@@ -71,7 +71,7 @@ class FrameLoopTest : public ::testing::Test {
     DxSetFrameSink(nullptr, nullptr);
     DxResetForTests();
     ResetSequencer();
-    runOptions = RunOptions{0, -1, false, 0, nullptr};
+    runOptions = {};
     WinShutdown();
     fs::remove(settings);
   }

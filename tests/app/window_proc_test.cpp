@@ -53,7 +53,7 @@ class WindowProcTest : public ::testing::Test {
     MusicClearFailures();
     ResetSequencer();
     DemoSettings = DemoSettingsRecord{};
-    runOptions = RunOptions{0, 0, false, 0, OnPresented};
+    runOptions = {.forceLooping = 0, .onPresented = OnPresented};
     atPresent = nullptr;
     lastPresented = 0;
   }
@@ -61,7 +61,7 @@ class WindowProcTest : public ::testing::Test {
     MusicRecordCalls(false);
     DxResetForTests();
     ResetSequencer();
-    runOptions = RunOptions{0, -1, false, 0, nullptr};
+    runOptions = {};
     WinShutdown();
     SetDataDirectory(".");
   }

@@ -51,7 +51,7 @@ int CaptureShortRun(const fs::path& dir, bool looping, long frames) {
   CapPlaylist(kShortBudget, shortPlaylist);
   playlist = shortPlaylist;
   DemoSettings = DemoSettingsRecord{};
-  runOptions = RunOptions{frames, looping ? 1 : 0, false, 0, Observe};
+  runOptions = {.maxFrames = frames, .forceLooping = looping ? 1 : 0, .onPresented = Observe};
   playingAtFrame.clear();
 
   CaptureConfig config;
@@ -66,7 +66,7 @@ int CaptureShortRun(const fs::path& dir, bool looping, long frames) {
   EXPECT_TRUE(CaptureFinish(&where, &error)) << error;
   DxSetFrameSink(nullptr, nullptr);
   ResetSequencer();
-  runOptions = RunOptions{0, -1, false, 0, nullptr};
+  runOptions = {};
   WinShutdown();
   fs::remove(settings);
   return result;

@@ -69,14 +69,16 @@ TEST(Soak, LoopingPassesLeaveNothingBehind) {
   playlist = soakPlaylist;
   DemoSettings = DemoSettingsRecord{};
   // Three passes and the first scene of a fourth, so that the third pass ends.
-  runOptions = RunOptions{1 + kPasses * perPass + soakPlaylist[0].frameBudget + 2, 1, false, 0, Watch};
+  runOptions = {.maxFrames = 1 + kPasses * perPass + soakPlaylist[0].frameBudget + 2,
+                .forceLooping = 1,
+                .onPresented = Watch};
 
   testing::internal::CaptureStdout();
   EXPECT_EQ(DemoMain(nullptr), 0);
   testing::internal::GetCapturedStdout();
   WinShutdown();
   ResetSequencer();
-  runOptions = RunOptions{0, -1, false, 0, nullptr};
+  runOptions = {};
   std::filesystem::remove(settings);
 
   ASSERT_EQ(passesSeen, kPasses);

@@ -113,13 +113,13 @@ TEST(RealWindow, OpensTitledWindowEscapeSkipsAndCloseEnds) {
   SetDataDirectory(KAVRET_TEST_DATA_DIR);
   ResetSequencer();
   DemoSettings = DemoSettingsRecord{};
-  runOptions = RunOptions{400, 0, true, 0, Drive};
+  runOptions = {.maxFrames = 400, .forceLooping = 0, .forceMusicOff = true, .onPresented = Drive};
   DialogSetViewObserver(PressOk);
 
   const int result = DemoMain(nullptr);
   WinShutdown();
   DialogSetViewObserver(nullptr);
-  runOptions = RunOptions{0, -1, false, 0, nullptr};
+  runOptions = {};
   fs::remove(settings);
 
   EXPECT_EQ(result, 0);
