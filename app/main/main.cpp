@@ -14,11 +14,11 @@
 #include "device/render_device.h"
 #include "device/setup_dialog.h"
 #include "platform/capture/capture.h"
-#include "platform/capture/frame_clock.h"
 #include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
+#include "platform/win/frame_pace.h"
 #include "platform/win/win_platform.h"
 
 namespace {
@@ -49,47 +49,40 @@ void OnPresented(long) {
     CaptureSetScene(scene, playlist[scene].name);
     return;
   }
-  if (WinCurrentBackend() == WinBackend::Sdl && app.pace != 0) {
-    PaceFrame(app.pace > 0 ? app.pace : WinDisplayRefreshRate(mainWindow));
-  }
+  WinPaceFrame(mainWindow, app.pace);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  CommandLine options;
-  std::string error;
-  if (!ParseCommandLine(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "kavret: %s\n", error.c_str());
-    return 2;
-  }
+// --help, --version and --list-scenes answer on stdout without running the
+// demo; true when one of them did.
+bool AnswerWithoutRunning(const CommandLine& options) {
   if (options.help) {
     std::fputs(UsageText(), stdout);
-    return 0;
-  }
-  if (options.version) {
+  } else if (options.version) {
     std::printf("kavret %s\n", KAVRET_VERSION);
-    return 0;
-  }
-  if (options.sceneFrames > 0) {
-    CapPlaylist(options.sceneFrames, app.shortened);
-    playlist = app.shortened;
-  }
-  if (options.listScenes) {
+  } else if (options.listScenes) {
     std::fputs(SceneListText(playlist).c_str(), stdout);
-    return 0;
+  } else {
+    return false;
   }
+  return true;
+}
 
+// Where the demo's data and its settings are; false (said on stderr) when the
+// data directory does not exist.
+bool UseDataAndSettings(const CommandLine& options) {
   const std::string data = options.dataDir.empty() ? DefaultDataDirectory() : options.dataDir;
   if (!IsDirectory(data)) {
     std::fprintf(stderr, "kavret: data directory %s does not exist\n", data.c_str());
-    return 2;
+    return false;
   }
   SetDataDirectory(data);
   if (!options.settingsFile.empty()) RegistrySetFile(options.settingsFile);
+  return true;
+}
 
-  app.capturing = !options.capture.empty();
-  app.pace = options.pace;
+// Opens a window on the display, or runs headless when asked, capturing or
+// without a display; the settings and the music follow. True when headless.
+bool StartDisplay(const CommandLine& options) {
   // Ctrl+C and SIGTERM close the window: music stopped, scene freed, device
   // shut down, a capture's files finished, as when the demo ends by itself.
   WinCatchQuitSignals(true);
@@ -103,7 +96,13 @@ int main(int argc, char** argv) {
   // off-screen driver, which must not replace the driver a person chose.
   RegistrySetReadOnly(headless);
   MusicSetOutput(app.capturing ? MusicOutput::Capture : headless ? MusicOutput::Silent : MusicOutput::Live);
+  return headless;
+}
 
+// Starts the capture and the screenshots the options ask for; false (said on
+// stderr) when one cannot start.
+bool StartOutputs(const CommandLine& options) {
+  std::string error;
   if (app.capturing) {
     CaptureConfig config;
     config.out = options.capture;
@@ -112,27 +111,24 @@ int main(int argc, char** argv) {
     if (options.frames > 0 && options.frames < config.expectedFrames) config.expectedFrames = options.frames;
     if (!CaptureStart(config, &error)) {
       std::fprintf(stderr, "kavret: %s\n", error.c_str());
-      return 1;
+      return false;
     }
   }
   if (options.screenshotEvery > 0 && !ScreenshotsStart(options.screenshotDir, options.screenshotEvery, &error)) {
     std::fprintf(stderr, "kavret: %s\n", error.c_str());
-    return 1;
+    return false;
   }
+  return true;
+}
 
-  runOptions.maxFrames = options.frames;
-  runOptions.forceLooping = app.capturing && options.looping < 0 ? 0 : options.looping;
-  runOptions.forceMusicOff = options.noMusic;
-  runOptions.startScene = options.scene;
-  runOptions.onPresented = OnPresented;
-
-  int result = DemoMain(nullptr);
-  WinShutdown();
+// After the demo: reports a failed start, finishes the capture, and turns the
+// demo's result into the exit status.
+int FinishRun(int result, bool headless) {
   if (result == 1 && !setupCancelled) {
     std::fprintf(stderr, "kavret: the window or the display device could not be created\n");
   }
   if (app.capturing) {
-    std::string where;
+    std::string where, error;
     if (!CaptureFinish(&where, &error)) {
       std::fprintf(stderr, "kavret: the capture failed: %s\n", error.c_str());
       return 1;
@@ -150,4 +146,36 @@ int main(int argc, char** argv) {
     return 128 + signal;
   }
   return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CommandLine options;
+  std::string error;
+  if (!ParseCommandLine(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "kavret: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.sceneFrames > 0) {
+    CapPlaylist(options.sceneFrames, app.shortened);
+    playlist = app.shortened;
+  }
+  if (AnswerWithoutRunning(options)) return 0;
+  if (!UseDataAndSettings(options)) return 2;
+
+  app.capturing = !options.capture.empty();
+  app.pace = options.pace;
+  const bool headless = StartDisplay(options);
+  if (!StartOutputs(options)) return 1;
+  runOptions = {
+      .maxFrames = options.frames,
+      .forceLooping = app.capturing && options.looping < 0 ? 0 : options.looping,
+      .forceMusicOff = options.noMusic,
+      .startScene = options.scene,
+      .onPresented = OnPresented,
+  };
+  const int result = DemoMain(nullptr);
+  WinShutdown();
+  return FinishRun(result, headless);
 }

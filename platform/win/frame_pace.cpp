@@ -1,6 +1,11 @@
-// The pacing clock of live play. Due times are computed from the start of the
-// schedule, not by adding a rounded interval, so the rate does not drift.
-#include "platform/capture/frame_clock.h"
+// The pacing clock of live play and its wait on the steady clock.
+#include "platform/win/frame_pace.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/win/win_backend.h"
+#include "platform/win/win_platform.h"
 
 void PaceStart(PaceClock* clock, int fps, std::int64_t now) {
   clock->fps = fps;
@@ -26,10 +31,9 @@ std::int64_t PaceWait(PaceClock* clock, std::int64_t now) {
   return wait;
 }
 
-#include <chrono>
-#include <thread>
-
-void PaceFrame(int fps) {
+void WinPaceFrame(HWND window, int pace) {
+  if (pace == 0 || !WinBackendCurrent().pacesFrames) return;
+  const int fps = pace > 0 ? pace : WinDisplayRefreshRate(window);
   static PaceClock clock;
   const auto now = [] {
     return std::chrono::duration_cast<std::chrono::microseconds>(
