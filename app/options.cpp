@@ -46,95 +46,149 @@ const char* UsageText() {
          "stopped so finishes its files and exits with 130 (143 for SIGTERM).\n";
 }
 
+namespace {
+
+// Where parsing is: the arguments, the option being read and its index.
+struct OptionArgs {
+  int argc;
+  const char* const* argv;
+  int i;            // the option's index; its handler moves it past its values
+  std::string arg;  // the option as given
+  std::string* error;
+};
+
+// The option's next argument into *v, or an error that it needs one.
+bool TakeValue(OptionArgs& a, const char** v) {
+  if (a.i + 1 >= a.argc) {
+    *a.error = "option " + a.arg + " needs a value";
+    return false;
+  }
+  *v = a.argv[++a.i];
+  return true;
+}
+
+// The option's value as a whole number in [low, high] into *n, or an error
+// saying what it needs.
+bool TakeNumber(OptionArgs& a, long low, long high, const char* needs, long* n) {
+  const char* v = nullptr;
+  if (!TakeValue(a, &v)) return false;
+  if (ParseNumber(v, low, high, n)) return true;
+  *a.error = a.arg + " needs " + needs + " (got '" + std::string(v) + "')";
+  return false;
+}
+
+bool TakeInt(OptionArgs& a, long low, long high, const char* needs, int* out) {
+  long n = 0;
+  if (!TakeNumber(a, low, high, needs, &n)) return false;
+  *out = static_cast<int>(n);
+  return true;
+}
+
+bool TakeString(OptionArgs& a, std::string* out) {
+  const char* v = nullptr;
+  if (!TakeValue(a, &v)) return false;
+  *out = v;
+  return true;
+}
+
+bool TakeCapture(OptionArgs& a, CommandLine* out) {
+  const char* v = nullptr;
+  if (!TakeValue(a, &v)) return false;
+  if (!*v) {
+    *a.error = "--capture needs a file name or folder";
+    return false;
+  }
+  out->capture = v;
+  return true;
+}
+
+bool TakePace(OptionArgs& a, CommandLine* out) {
+  const char* v = nullptr;
+  if (!TakeValue(a, &v)) return false;
+  const std::string mode = v;
+  long n = 0;
+  if (mode == "off") {
+    out->pace = 0;
+  } else if (mode == "vsync") {
+    out->pace = -1;
+  } else if (ParseNumber(v, 1, 1000, &n)) {
+    out->pace = static_cast<int>(n);
+  } else {
+    *a.error = "--pace takes 60 (or another rate), vsync or off (got '" + mode + "')";
+    return false;
+  }
+  return true;
+}
+
+// Two values: a frame count and a folder.
+bool TakeScreenshots(OptionArgs& a, CommandLine* out) {
+  if (a.i + 2 >= a.argc) {
+    *a.error = "--screenshot-every needs a frame count and a folder";
+    return false;
+  }
+  long n = 0;
+  if (!ParseNumber(a.argv[a.i + 1], 1, 1000000000L, &n)) {
+    *a.error =
+        "--screenshot-every needs a whole number of frames, 1 or more (got '" + std::string(a.argv[a.i + 1]) + "')";
+    return false;
+  }
+  out->screenshotEvery = static_cast<int>(n);
+  out->screenshotDir = a.argv[a.i + 2];
+  a.i += 2;
+  return true;
+}
+
+using OptionHandler = bool (*)(OptionArgs& a, CommandLine* out);
+
+struct OptionEntry {
+  const char* name;
+  OptionHandler handle;
+};
+
+// Every option and what it does with its values.
+const OptionEntry kOptions[] = {
+    {"--help", [](OptionArgs&, CommandLine* out) { return out->help = true; }},
+    {"-h", [](OptionArgs&, CommandLine* out) { return out->help = true; }},
+    {"--version", [](OptionArgs&, CommandLine* out) { return out->version = true; }},
+    {"--list-scenes", [](OptionArgs&, CommandLine* out) { return out->listScenes = true; }},
+    {"--headless", [](OptionArgs&, CommandLine* out) { return out->headless = true; }},
+    {"--no-music", [](OptionArgs&, CommandLine* out) { return out->noMusic = true; }},
+    {"--loop", [](OptionArgs&, CommandLine* out) { out->looping = 1; return true; }},
+    {"--no-loop", [](OptionArgs&, CommandLine* out) { out->looping = 0; return true; }},
+    {"--data", [](OptionArgs& a, CommandLine* out) { return TakeString(a, &out->dataDir); }},
+    {"--settings", [](OptionArgs& a, CommandLine* out) { return TakeString(a, &out->settingsFile); }},
+    {"--frames", [](OptionArgs& a, CommandLine* out) {
+       return TakeNumber(a, 1, 1000000000L, "a whole number of frames, 1 or more", &out->frames);
+     }},
+    {"--scene", [](OptionArgs& a, CommandLine* out) {
+       return TakeInt(a, 0, 7, "a scene number from 0 to 7", &out->scene);
+     }},
+    {"--scene-frames", [](OptionArgs& a, CommandLine* out) {
+       return TakeInt(a, 0, 1000000, "a whole number of frames", &out->sceneFrames);
+     }},
+    {"--capture", TakeCapture},
+    {"--fps", [](OptionArgs& a, CommandLine* out) {
+       return TakeInt(a, 1, 1000, "a frame rate from 1 to 1000", &out->fps);
+     }},
+    {"--pace", TakePace},
+    {"--screenshot-every", TakeScreenshots},
+};
+
+}  // namespace
+
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine* out, std::string* error) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](const char** v) {
-      if (i + 1 >= argc) {
-        *error = "option " + arg + " needs a value";
-        return false;
-      }
-      *v = argv[++i];
-      return true;
-    };
-    const char* v = nullptr;
-    long n = 0;
-    // The option's value as a whole number in [low, high] into n, or an error
-    // saying what it needs.
-    auto number = [&](long low, long high, const char* needs) {
-      if (!value(&v)) return false;
-      if (ParseNumber(v, low, high, &n)) return true;
-      *error = arg + " needs " + needs + " (got '" + std::string(v) + "')";
-      return false;
-    };
-    if (arg == "--help" || arg == "-h") {
-      out->help = true;
-    } else if (arg == "--version") {
-      out->version = true;
-    } else if (arg == "--list-scenes") {
-      out->listScenes = true;
-    } else if (arg == "--headless") {
-      out->headless = true;
-    } else if (arg == "--no-music") {
-      out->noMusic = true;
-    } else if (arg == "--loop") {
-      out->looping = 1;
-    } else if (arg == "--no-loop") {
-      out->looping = 0;
-    } else if (arg == "--data") {
-      if (!value(&v)) return false;
-      out->dataDir = v;
-    } else if (arg == "--settings") {
-      if (!value(&v)) return false;
-      out->settingsFile = v;
-    } else if (arg == "--frames") {
-      if (!number(1, 1000000000L, "a whole number of frames, 1 or more")) return false;
-      out->frames = n;
-    } else if (arg == "--scene") {
-      if (!number(0, 7, "a scene number from 0 to 7")) return false;
-      out->scene = static_cast<int>(n);
-    } else if (arg == "--scene-frames") {
-      if (!number(0, 1000000, "a whole number of frames")) return false;
-      out->sceneFrames = static_cast<int>(n);
-    } else if (arg == "--capture") {
-      if (!value(&v)) return false;
-      if (!*v) {
-        *error = "--capture needs a file name or folder";
-        return false;
-      }
-      out->capture = v;
-    } else if (arg == "--fps") {
-      if (!number(1, 1000, "a frame rate from 1 to 1000")) return false;
-      out->fps = static_cast<int>(n);
-    } else if (arg == "--pace") {
-      if (!value(&v)) return false;
-      const std::string mode = v;
-      if (mode == "off") {
-        out->pace = 0;
-      } else if (mode == "vsync") {
-        out->pace = -1;
-      } else if (ParseNumber(v, 1, 1000, &n)) {
-        out->pace = static_cast<int>(n);
-      } else {
-        *error = "--pace takes 60 (or another rate), vsync or off (got '" + mode + "')";
-        return false;
-      }
-    } else if (arg == "--screenshot-every") {
-      if (i + 2 >= argc) {
-        *error = "--screenshot-every needs a frame count and a folder";
-        return false;
-      }
-      if (!ParseNumber(argv[i + 1], 1, 1000000000L, &n)) {
-        *error = "--screenshot-every needs a whole number of frames, 1 or more (got '" + std::string(argv[i + 1]) + "')";
-        return false;
-      }
-      out->screenshotEvery = static_cast<int>(n);
-      out->screenshotDir = argv[i + 2];
-      i += 2;
-    } else {
-      *error = "unknown option '" + arg + "' (see kavret --help)";
+  OptionArgs a{argc, argv, 1, std::string(), error};
+  for (; a.i < argc; ++a.i) {
+    a.arg = argv[a.i];
+    const OptionEntry* option = nullptr;
+    for (const OptionEntry& entry : kOptions) {
+      if (a.arg == entry.name) option = &entry;
+    }
+    if (!option) {
+      *error = "unknown option '" + a.arg + "' (see kavret --help)";
       return false;
     }
+    if (!option->handle(a, out)) return false;
   }
   return true;
 }
