@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/win/win32.h"
@@ -44,6 +46,32 @@ TEST(HeadlessWindow, CloseDestroysTheWindowThroughDefaultProcessing) {
   EXPECT_FALSE(IsWindow(w));
   EXPECT_FALSE(PostMessageA(w, WM_CLOSE, 0, 0));
   WinShutdown();
+}
+
+// Without a display the window backend is asked for and not given: the run
+// goes on headless, windows and all, rather than half on a backend that never
+// started.
+TEST(HeadlessWindow, AWindowBackendWithoutADisplayFallsBackToHeadless) {
+  std::string saved[2];
+  const char* const names[2] = {"DISPLAY", "WAYLAND_DISPLAY"};
+  for (int i = 0; i < 2; ++i) {
+    if (const char* v = std::getenv(names[i])) saved[i] = v;
+    unsetenv(names[i]);
+  }
+  EXPECT_FALSE(WinStartup(WinBackend::Sdl));
+  EXPECT_EQ(WinCurrentBackend(), WinBackend::Headless);
+  RECT desktop;
+  ASSERT_TRUE(GetWindowRect(GetDesktopWindow(), &desktop));
+  EXPECT_EQ(desktop.right, 1024);
+  EXPECT_EQ(desktop.bottom, 768);
+  HWND w = MakeWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(WinSdlWindow(w), nullptr);
+  EXPECT_EQ(GetDeviceCaps(GetDC(w), BITSPIXEL), 32);
+  WinShutdown();
+  for (int i = 0; i < 2; ++i) {
+    if (!saved[i].empty()) setenv(names[i], saved[i].c_str(), 1);
+  }
 }
 
 TEST(HeadlessWindow, GeometryAndPaint) {
