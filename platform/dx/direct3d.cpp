@@ -221,8 +221,8 @@ HRESULT IDirect3DTexture2::GetHandle(IDirect3DDevice2* device, D3DTEXTUREHANDLE*
   if (HRESULT r = DxEnter(DxMethod::GetHandle)) return r;
   if (!device || !handle) return DDERR_INVALIDPARAMS;
   if (!surface->textureHandle) {
-    dx.textureSurfaces.push_back(surface);
-    surface->textureHandle = static_cast<DWORD>(dx.textureSurfaces.size());
+    dxState.textureSurfaces.push_back(surface);
+    surface->textureHandle = static_cast<DWORD>(dxState.textureSurfaces.size());
   }
   *handle = surface->textureHandle;
   return D3D_OK;

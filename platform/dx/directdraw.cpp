@@ -37,11 +37,11 @@ HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectD
   DWORD caps = desc.ddsCaps.dwCaps;
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
   // The screen itself is always there; other surfaces compete for video memory.
-  if ((caps & DDSCAPS_VIDEOMEMORY) && !(caps & DDSCAPS_PRIMARYSURFACE) && dx.videoMemoryExhausted)
+  if ((caps & DDSCAPS_VIDEOMEMORY) && !(caps & DDSCAPS_PRIMARYSURFACE) && dxState.videoMemoryExhausted)
     return DDERR_OUTOFVIDEOMEMORY;
   // Without a memory cap the surface goes where there is room.
   if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
-    caps |= dx.videoMemoryExhausted ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
+    caps |= dxState.videoMemoryExhausted ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
   const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
 
   if (caps & DDSCAPS_PRIMARYSURFACE) {
@@ -141,7 +141,7 @@ HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) 
   if (!found) return DDERR_INVALIDPARAMS;
   auto* dd = new IDirectDraw;
   dd->driver = found;
-  ++dx.openDirectDraws;
+  ++dxState.openDirectDraws;
   *directDraw = dd;
   return DD_OK;
 }
@@ -176,9 +176,9 @@ ULONG IDirectDraw::Release() {
   for (IDirectDrawClipper* c : clippers) delete c;
   if (modeWidth || (cooperativeLevel & DDSCL_EXCLUSIVE)) {
     if (cooperativeWindow) DxSetSdlFullScreen(cooperativeWindow, false);
-    dx.display = DxDisplayState{};
+    dxState.display = DxDisplayState{};
   }
-  --dx.openDirectDraws;
+  --dxState.openDirectDraws;
   delete this;
   return 0;
 }
@@ -264,8 +264,8 @@ HRESULT IDirectDraw2::SetCooperativeLevel(HWND window, DWORD flags) {
   dd->cooperativeWindow = window;
   dd->cooperativeLevel = flags;
   if (exclusive && dd->driver->sdlFullScreen) DxSetSdlFullScreen(window, true);
-  dx.display.cooperativeLevel = flags;
-  dx.display.sdlFullScreen = exclusive && dd->driver->sdlFullScreen;
+  dxState.display.cooperativeLevel = flags;
+  dxState.display.sdlFullScreen = exclusive && dd->driver->sdlFullScreen;
   return DD_OK;
 }
 
@@ -277,15 +277,15 @@ HRESULT IDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPix
   directDraw->modeWidth = width;
   directDraw->modeHeight = height;
   directDraw->modeBits = bitsPerPixel;
-  dx.display.width = width;
-  dx.display.height = height;
-  dx.display.bitsPerPixel = bitsPerPixel;
+  dxState.display.width = width;
+  dxState.display.height = height;
+  dxState.display.bitsPerPixel = bitsPerPixel;
   return DD_OK;
 }
 
 HRESULT IDirectDraw2::RestoreDisplayMode() {
   directDraw->modeWidth = directDraw->modeHeight = directDraw->modeBits = 0;
-  dx.display.width = dx.display.height = dx.display.bitsPerPixel = 0;
+  dxState.display.width = dxState.display.height = dxState.display.bitsPerPixel = 0;
   return DD_OK;
 }
 

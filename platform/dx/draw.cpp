@@ -147,8 +147,8 @@ void DrawTriangle(const DrawContext& c, const D3DTLVERTEX& a, const D3DTLVERTEX&
 
 // The texture a handle names, as the rasteriser wants it; false when there is none.
 bool BindTextureHandle(DWORD handle, RasterTexture* tex) {
-  if (handle == 0 || handle > dx.textureSurfaces.size()) return false;
-  IDirectDrawSurface* s = dx.textureSurfaces[handle - 1];
+  if (handle == 0 || handle > dxState.textureSurfaces.size()) return false;
+  IDirectDrawSurface* s = dxState.textureSurfaces[handle - 1];
   if (!s || s->locked) return false;
   tex->levels = 0;
   for (; s && tex->levels < kMaxMipLevels; s = s->ownsNext ? s->next : nullptr) {
@@ -191,7 +191,7 @@ HRESULT PrepareDraw(IDirect3DDevice2* device, D3DPRIMITIVETYPE type, D3DVERTEXTY
   c->state.clipBottom = std::min(target->height, static_cast<int>(vp->data.dwY + vp->data.dwHeight));
   c->cull = rs[D3DRENDERSTATE_CULLMODE];
   c->flat = rs[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
-  c->reference = dx.referenceRasterizer;
+  c->reference = dxState.referenceRasterizer;
   return D3D_OK;
 }
 
@@ -214,7 +214,7 @@ void DrawTriangles(const DrawContext& c, D3DPRIMITIVETYPE type, DWORD count, At 
 // Time spent drawing triangles, for the whole-demo benchmark.
 struct RasterTimer {
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  ~RasterTimer() { dx.rasterSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
+  ~RasterTimer() { dxState.rasterSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
 };
 
 }  // namespace

@@ -29,7 +29,7 @@ struct DxState {
   // Direct3D texture handles: handle h names textureSurfaces[h - 1] (null once freed).
   std::vector<IDirectDrawSurface*> textureSurfaces;
 };
-extern DxState dx;
+extern DxState dxState;
 
 // Counts the call and answers an injected failure: DD_OK when the call may go on.
 HRESULT DxEnter(DxMethod method);

@@ -3,7 +3,7 @@
 #include "platform/dx/dx_internal.h"
 #include "platform/win/win_platform.h"
 
-DxState dx;
+DxState dxState;
 
 namespace {
 
@@ -25,8 +25,8 @@ const std::vector<DxDriverInfo> headlessDriverList = {
 }  // namespace
 
 const std::vector<DxDriverInfo>& DxCurrentDrivers() {
-  if (!dx.testDriverInfos.empty()) return dx.testDriverInfos;
-  switch (dx.driverSet) {
+  if (!dxState.testDriverInfos.empty()) return dxState.testDriverInfos;
+  switch (dxState.driverSet) {
     case DxDriverSet::Display:
       return displayDriverList;
     case DxDriverSet::Headless:
@@ -37,64 +37,64 @@ const std::vector<DxDriverInfo>& DxCurrentDrivers() {
   return WinCurrentBackend() == WinBackend::Sdl ? displayDriverList : headlessDriverList;
 }
 
-void DxSetDriverSet(DxDriverSet set) { dx.driverSet = set; }
+void DxSetDriverSet(DxDriverSet set) { dxState.driverSet = set; }
 
 void DxSetTestDrivers(const std::vector<DxTestDriver>& drivers) {
-  dx.testDriverInfos.clear();
-  dx.testDrivers = drivers;
+  dxState.testDriverInfos.clear();
+  dxState.testDrivers = drivers;
   // The entries point into testDrivers, which does not change until the next call.
-  for (size_t i = 0; i < dx.testDrivers.size(); ++i) {
-    const DxTestDriver& t = dx.testDrivers[i];
+  for (size_t i = 0; i < dxState.testDrivers.size(); ++i) {
+    const DxTestDriver& t = dxState.testDrivers[i];
     GUID guid = testGuidBase;
     guid.data4[7] = static_cast<BYTE>(i);
     const bool primary = i == 0;
-    dx.testDriverInfos.push_back(
+    dxState.testDriverInfos.push_back(
         DxDriverInfo{primary ? GUID{} : guid, !primary, t.description.c_str(), "test", t.caps, false});
   }
 }
 
 const DxTestDriver* DxTestDriverOf(const DxDriverInfo* driver) {
-  for (size_t i = 0; i < dx.testDriverInfos.size(); ++i) {
-    if (&dx.testDriverInfos[i] == driver) return &dx.testDrivers[i];
+  for (size_t i = 0; i < dxState.testDriverInfos.size(); ++i) {
+    if (&dxState.testDriverInfos[i] == driver) return &dxState.testDrivers[i];
   }
   return nullptr;
 }
 
-int DxOpenDirectDrawObjects() { return dx.openDirectDraws; }
+int DxOpenDirectDrawObjects() { return dxState.openDirectDraws; }
 
 HRESULT DxEnter(DxMethod method) {
   const int i = static_cast<int>(method);
-  ++dx.calls[i];
-  if (dx.failCount[i] > 0) {
-    --dx.failCount[i];
-    return dx.failResult[i];
+  ++dxState.calls[i];
+  if (dxState.failCount[i] > 0) {
+    --dxState.failCount[i];
+    return dxState.failResult[i];
   }
   return DD_OK;
 }
 
 void DxFailNext(DxMethod method, int count, HRESULT result) {
   const int i = static_cast<int>(method);
-  dx.failCount[i] = count;
-  dx.failResult[i] = result;
+  dxState.failCount[i] = count;
+  dxState.failResult[i] = result;
 }
 
-void DxSetVideoMemoryExhausted(bool exhausted) { dx.videoMemoryExhausted = exhausted; }
+void DxSetVideoMemoryExhausted(bool exhausted) { dxState.videoMemoryExhausted = exhausted; }
 
-void DxSetFlipBusy(int count) { dx.flipBusy = count; }
+void DxSetFlipBusy(int count) { dxState.flipBusy = count; }
 
-int DxCallCount(DxMethod method) { return dx.calls[static_cast<int>(method)]; }
+int DxCallCount(DxMethod method) { return dxState.calls[static_cast<int>(method)]; }
 
 void DxResetForTests() {
-  dx.failCount.fill(0);
-  dx.calls.fill(0);
-  dx.videoMemoryExhausted = false;
-  dx.flipBusy = 0;
-  dx.driverSet = DxDriverSet::Auto;
+  dxState.failCount.fill(0);
+  dxState.calls.fill(0);
+  dxState.videoMemoryExhausted = false;
+  dxState.flipBusy = 0;
+  dxState.driverSet = DxDriverSet::Auto;
   DxSetTestDrivers({});
-  dx.referenceRasterizer = false;
+  dxState.referenceRasterizer = false;
   DxUseWideSpanLoops(true);
 }
 
-void DxUseReferenceRasterizer(bool reference) { dx.referenceRasterizer = reference; }
+void DxUseReferenceRasterizer(bool reference) { dxState.referenceRasterizer = reference; }
 
-DxDisplayState DxCurrentDisplay() { return dx.display; }
+DxDisplayState DxCurrentDisplay() { return dxState.display; }

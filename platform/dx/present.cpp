@@ -61,8 +61,8 @@ void PresentToSdl(HWND owner, SDL_Window* window, const std::uint16_t* pixels, i
 
 void DxPresent(HWND window, bool, const std::uint16_t* pixels, int width, int height, int pitch) {
   if (width <= 0 || height <= 0) return;
-  ++dx.presented;
-  if (dx.sink) dx.sink(DxFrame{pixels, width, height, pitch}, dx.sinkUser);
+  ++dxState.presented;
+  if (dxState.sink) dxState.sink(DxFrame{pixels, width, height, pitch}, dxState.sinkUser);
   if (auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr))
     PresentToSdl(window, sdl, pixels, width, height, pitch);
 }
@@ -91,12 +91,12 @@ void DxSetSdlFullScreen(HWND window, bool fullScreen) {
 }
 
 void DxSetFrameSink(DxFrameSink sink, void* user) {
-  dx.sink = sink;
-  dx.sinkUser = user;
+  dxState.sink = sink;
+  dxState.sinkUser = user;
 }
 
-std::uint64_t DxPresentedFrames() { return dx.presented; }
-double DxRasterSeconds() { return dx.rasterSeconds; }
+std::uint64_t DxPresentedFrames() { return dxState.presented; }
+double DxRasterSeconds() { return dxState.rasterSeconds; }
 
 bool DxReadWindowRgb888(HWND window, std::vector<std::uint8_t>& rgb, int* width, int* height) {
   auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);

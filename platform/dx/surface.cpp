@@ -94,8 +94,8 @@ void DxDestroySurface(IDirectDrawSurface* s) {
     auto& list = s->owner->surfaces;
     list.erase(std::remove(list.begin(), list.end(), s), list.end());
   }
-  if (s->textureHandle && s->textureHandle <= dx.textureSurfaces.size())
-    dx.textureSurfaces[s->textureHandle - 1] = nullptr;
+  if (s->textureHandle && s->textureHandle <= dxState.textureSurfaces.size())
+    dxState.textureSurfaces[s->textureHandle - 1] = nullptr;
   if (s->attachedZ) s->attachedZ->Release();
   if (s->clipper) s->clipper->Release();
   if (s->ownsNext && s->next) DxDestroySurface(s->next);
@@ -110,8 +110,8 @@ void DxDestroyOwnedSurfaces(IDirectDraw* owner) {
     for (IDirectDrawSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) all.push_back(s);
   owner->surfaces.clear();
   for (IDirectDrawSurface* s : all) {
-    if (s->textureHandle && s->textureHandle <= dx.textureSurfaces.size())
-      dx.textureSurfaces[s->textureHandle - 1] = nullptr;
+    if (s->textureHandle && s->textureHandle <= dxState.textureSurfaces.size())
+      dxState.textureSurfaces[s->textureHandle - 1] = nullptr;
     if (s->clipper) s->clipper->Release();
   }
   for (IDirectDrawSurface* s : all) delete s;
@@ -259,8 +259,8 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   if (target && target != next) return DDERR_INVALIDPARAMS;
   if (lost || next->lost) return DDERR_SURFACELOST;
   if (locked || next->locked) return DDERR_SURFACEBUSY;
-  if (dx.flipBusy > 0) {
-    --dx.flipBusy;
+  if (dxState.flipBusy > 0) {
+    --dxState.flipBusy;
     return DDERR_WASSTILLDRAWING;
   }
   // The back buffer's memory becomes the visible one; the surfaces keep their roles.
@@ -275,8 +275,8 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
 HRESULT IDirectDrawSurface::GetFlipStatus(DWORD flags) {
   if (flags != DDGFS_ISFLIPDONE && flags != DDGFS_CANFLIP) return DDERR_INVALIDPARAMS;
   if (lost) return DDERR_SURFACELOST;
-  if (dx.flipBusy > 0) {
-    --dx.flipBusy;
+  if (dxState.flipBusy > 0) {
+    --dxState.flipBusy;
     return DDERR_WASSTILLDRAWING;
   }
   return DD_OK;
