@@ -1,0 +1,302 @@
+// The per-pixel arithmetic of the span loops, written once for a register of
+// two pixels (__m128i, SSE2) and one of four (__m256i, AVX2; only where
+// KAVRET_WIDE_SPANS is set). Pixels sit in 16-bit lanes (blue, green, red,
+// unused for each). A 256-bit register holds the pair at x in its low half
+// and the pair at x + 2 in its high half, and every operation here works on
+// each 128-bit half alone, so both widths give the same pixel for the same
+// inputs. The arithmetic is that of the scalar helpers the reference path
+// uses, truncation for truncation.
+//
+// The lane operations are overloads by register type; only loading texels
+// and destination pixels and narrowing the packed result differ by width.
+// Included by rasterizer_span_loops.h only.
+#pragma once
+
+#ifndef KAVRET_WIDE_SPANS
+#define KAVRET_WIDE_SPANS 0
+#endif
+
+#include <immintrin.h>
+
+#include <cstdint>
+
+#include "platform/dx/rasterizer.h"
+
+namespace {
+
+#define KAVRET_LANES [[gnu::always_inline]] inline
+
+// 16-bit and 32-bit lane arithmetic, two pixels to a register.
+KAVRET_LANES __m128i Add16(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+KAVRET_LANES __m128i Sub16(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
+KAVRET_LANES __m128i Min16(__m128i a, __m128i b) { return _mm_min_epi16(a, b); }
+KAVRET_LANES __m128i MulLo16(__m128i a, __m128i b) { return _mm_mullo_epi16(a, b); }
+KAVRET_LANES __m128i MulHiU16(__m128i a, __m128i b) { return _mm_mulhi_epu16(a, b); }
+KAVRET_LANES __m128i Madd16(__m128i a, __m128i b) { return _mm_madd_epi16(a, b); }
+KAVRET_LANES __m128i Add32(__m128i a, __m128i b) { return _mm_add_epi32(a, b); }
+KAVRET_LANES __m128i Packs32(__m128i a, __m128i b) { return _mm_packs_epi32(a, b); }
+KAVRET_LANES __m128i And(__m128i a, __m128i b) { return _mm_and_si128(a, b); }
+KAVRET_LANES __m128i Or(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+KAVRET_LANES __m128i UnpackLo64(__m128i a, __m128i b) { return _mm_unpacklo_epi64(a, b); }
+KAVRET_LANES __m128i UnpackHi64(__m128i a, __m128i b) { return _mm_unpackhi_epi64(a, b); }
+template <int N>
+KAVRET_LANES __m128i Srl16(__m128i a) {
+  return _mm_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m128i Srl32(__m128i a) {
+  return _mm_srli_epi32(a, N);
+}
+template <int Bytes>
+KAVRET_LANES __m128i SrlBytes(__m128i a) {
+  return _mm_srli_si128(a, Bytes);
+}
+// The same 16-bit shuffle of each pixel's four lanes.
+template <int Order>
+KAVRET_LANES __m128i Shuffle16(__m128i a) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, Order), Order);
+}
+
+// Constants, by register type: one value in every lane, (a, b, c, d) for every
+// pixel, 128 bits repeated in every half, and an aligned load.
+template <class V>
+V Set16(short v);
+template <class V>
+V Each(short a, short b, short c, short d);
+template <class V>
+V Halves(__m128i v);
+template <class V>
+V LoadAligned(const void* p);
+
+template <>
+KAVRET_LANES __m128i Set16<__m128i>(short v) {
+  return _mm_set1_epi16(v);
+}
+template <>
+KAVRET_LANES __m128i Each<__m128i>(short a, short b, short c, short d) {
+  return _mm_setr_epi16(a, b, c, d, a, b, c, d);
+}
+template <>
+KAVRET_LANES __m128i Halves<__m128i>(__m128i v) {
+  return v;
+}
+template <>
+KAVRET_LANES __m128i LoadAligned<__m128i>(const void* p) {
+  return _mm_load_si128(static_cast<const __m128i*>(p));
+}
+
+// The texels at two offsets each (the top-left texel's offset of a bilinear
+// sample; its right neighbour comes along) widened to 16-bit lanes:
+// texels[0] the top row of pixel x, [1] its bottom row, [2] and [3] those of
+// pixel x + 1. `offsets` holds the top and bottom offsets of each pixel in
+// 32-bit lanes.
+KAVRET_LANES void LoadTexels(const std::uint32_t* texels, __m128i offsets, __m128i (&rows)[4]) {
+  const auto o0 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(offsets));
+  const auto o1 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(offsets, offsets)));
+  const __m128i zero = _mm_setzero_si128();
+  auto pair = [&](std::uint64_t offset) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)), zero);
+  };
+  rows[0] = pair(o0 & 0xFFFFFFFF);
+  rows[1] = pair(o0 >> 32);
+  rows[2] = pair(o1 & 0xFFFFFFFF);
+  rows[3] = pair(o1 >> 32);
+}
+
+// Two 5-6-5 destination pixels, each repeated over its four lanes (d1 is 0
+// when the pair has one pixel only).
+KAVRET_LANES __m128i SpreadDestination(std::uint32_t d0, std::uint32_t d1) {
+  const __m128i d = _mm_cvtsi32_si128(static_cast<int>(d0 | d1 << 16));
+  return _mm_shuffle_epi32(_mm_unpacklo_epi16(d, d), _MM_SHUFFLE(1, 1, 0, 0));
+}
+
+#if KAVRET_WIDE_SPANS
+// The same, four pixels to a register.
+KAVRET_LANES __m256i Add16(__m256i a, __m256i b) { return _mm256_add_epi16(a, b); }
+KAVRET_LANES __m256i Sub16(__m256i a, __m256i b) { return _mm256_sub_epi16(a, b); }
+KAVRET_LANES __m256i Min16(__m256i a, __m256i b) { return _mm256_min_epi16(a, b); }
+KAVRET_LANES __m256i MulLo16(__m256i a, __m256i b) { return _mm256_mullo_epi16(a, b); }
+KAVRET_LANES __m256i MulHiU16(__m256i a, __m256i b) { return _mm256_mulhi_epu16(a, b); }
+KAVRET_LANES __m256i Madd16(__m256i a, __m256i b) { return _mm256_madd_epi16(a, b); }
+KAVRET_LANES __m256i Add32(__m256i a, __m256i b) { return _mm256_add_epi32(a, b); }
+KAVRET_LANES __m256i Packs32(__m256i a, __m256i b) { return _mm256_packs_epi32(a, b); }
+KAVRET_LANES __m256i And(__m256i a, __m256i b) { return _mm256_and_si256(a, b); }
+KAVRET_LANES __m256i Or(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
+KAVRET_LANES __m256i UnpackLo64(__m256i a, __m256i b) { return _mm256_unpacklo_epi64(a, b); }
+KAVRET_LANES __m256i UnpackHi64(__m256i a, __m256i b) { return _mm256_unpackhi_epi64(a, b); }
+template <int N>
+KAVRET_LANES __m256i Srl16(__m256i a) {
+  return _mm256_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m256i Srl32(__m256i a) {
+  return _mm256_srli_epi32(a, N);
+}
+template <int Bytes>
+KAVRET_LANES __m256i SrlBytes(__m256i a) {
+  return _mm256_srli_si256(a, Bytes);
+}
+template <int Order>
+KAVRET_LANES __m256i Shuffle16(__m256i a) {
+  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, Order), Order);
+}
+
+template <>
+KAVRET_LANES __m256i Set16<__m256i>(short v) {
+  return _mm256_set1_epi16(v);
+}
+template <>
+KAVRET_LANES __m256i Each<__m256i>(short a, short b, short c, short d) {
+  return _mm256_setr_epi16(a, b, c, d, a, b, c, d, a, b, c, d, a, b, c, d);
+}
+template <>
+KAVRET_LANES __m256i Halves<__m256i>(__m128i v) {
+  return _mm256_broadcastsi128_si256(v);
+}
+template <>
+KAVRET_LANES __m256i LoadAligned<__m256i>(const void* p) {
+  return _mm256_load_si256(static_cast<const __m256i*>(p));
+}
+
+KAVRET_LANES __m256i BothHalves(__m128i lo, __m128i hi) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// LoadTexels for the pairs at x and x + 2, one per half.
+KAVRET_LANES void LoadTexels(const std::uint32_t* texels, __m256i offsets, __m256i (&rows)[4]) {
+  alignas(32) std::uint32_t o[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(o), offsets);
+  auto texelPairs = [&](std::uint32_t a, std::uint32_t b) {
+    return _mm256_cvtepu8_epi16(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + a)),
+                                                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + b))));
+  };
+  rows[0] = texelPairs(o[0], o[4]);
+  rows[1] = texelPairs(o[1], o[5]);
+  rows[2] = texelPairs(o[2], o[6]);
+  rows[3] = texelPairs(o[3], o[7]);
+}
+
+// Four neighbouring 5-6-5 destination pixels, each repeated over its four lanes.
+KAVRET_LANES __m256i SpreadDestination(const std::uint16_t* p) {
+  __m128i d = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  d = _mm_unpacklo_epi16(d, d);
+  return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(d), _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+}
+
+// The four 5-6-5 values PackPixels leaves in 32-bit lanes 0, 2, 4 and 6, side
+// by side in the low 64 bits.
+KAVRET_LANES __m128i NarrowQuad(__m256i packed) {
+  const __m128i lanes =
+      _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+  return _mm_packus_epi32(lanes, lanes);
+}
+#endif
+
+// One mip level as the samplers want it, in 16-bit lanes.
+struct PairLevel {
+  const std::uint32_t* texels;
+  __m128i mask;    // (maskU, maskV) four times
+  __m128i stride;  // (1, texels per row) four times
+};
+
+KAVRET_LANES PairLevel PairLevelOf(const RasterTexture& tex, int level) {
+  const TextureLevel l = LevelOf(tex, level);
+  return PairLevel{l.texels, _mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16)),
+                   _mm_set1_epi32(static_cast<int>(1 | l.stride << 16))};
+}
+
+// Bilinear samples as SampleBilinear takes them: s holds (su, sv) of each
+// pixel in 16.16, in 32-bit lanes; the result is (b, g, r, 0) of each pixel.
+// All products stay below 256 * 256, so 16-bit lanes hold them exactly.
+template <class V>
+KAVRET_LANES V SamplePixels(const PairLevel& l, V s) {
+  // Whole texel coordinates (the high halves), as (u, v, u, v + 1) per pixel,
+  // wrapped, then offsets of the top and bottom pairs: u + v * stride.
+  V whole = Shuffle16<_MM_SHUFFLE(3, 1, 3, 1)>(s);
+  whole = And(Add16(whole, Each<V>(0, 0, 0, 1)), Halves<V>(l.mask));
+  V rows[4];
+  LoadTexels(l.texels, Madd16(whole, Halves<V>(l.stride)), rows);
+  // Fractions: bits 8..15 of each coordinate, spread over the lanes they weigh.
+  const V frac = Srl16<8>(s);
+  const V fu = Shuffle16<0>(frac);
+  const V fv = Shuffle16<_MM_SHUFFLE(2, 2, 2, 2)>(frac);
+  const V k256 = Set16<V>(256);
+  const V iu = Sub16(k256, fu);
+  const V w0 = UnpackLo64(iu, fu), w1 = UnpackHi64(iu, fu);
+  // Left texel times (256 - fu) and right texel times fu, added and truncated.
+  const V t0 = MulLo16(rows[0], w0), t1 = MulLo16(rows[2], w1);
+  const V b0 = MulLo16(rows[1], w0), b1 = MulLo16(rows[3], w1);
+  const V top = Srl16<8>(Add16(UnpackLo64(t0, t1), UnpackHi64(t0, t1)));
+  const V bottom = Srl16<8>(Add16(UnpackLo64(b0, b1), UnpackHi64(b0, b1)));
+  // Then the rows, the same way.
+  return Srl16<8>(Add16(MulLo16(top, Sub16(k256, fv)), MulLo16(bottom, fv)));
+}
+
+// Spread destination pixels as (b, g, r, 0) 8-bit values, without filling
+// the low bits, as AddDestination reads them.
+template <class V>
+KAVRET_LANES V DestinationPixels(V spread) {
+  const V d = And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0));
+  // Blue moves up by 3 (a low product), green down by 3 and red down by 8 (high products).
+  return Or(MulLo16(d, Each<V>(8, 0, 0, 0)), MulHiU16(d, Each<V>(0, 1 << 13, 1 << 8, 0)));
+}
+
+// Pixels of 0..255 lanes plus thresholds to 5-6-5, as Pack565: each pixel in
+// the low 16 bits of its first 32-bit lane (lanes 0 and 2 of each half).
+template <class V>
+KAVRET_LANES V PackPixels(V c, V bias) {
+  c = Min16(Add16(c, bias), Set16<V>(255));
+  // >> 3, >> 2, >> 3 as high halves of products, then placed with pmaddwd.
+  c = MulHiU16(c, Each<V>(8192, 16384, 8192, 0));
+  c = Madd16(c, Each<V>(1, 32, 2048, 0));
+  return Add32(c, SrlBytes<4>(c));
+}
+
+// Dither thresholds of four neighbouring pixels as lane offsets: half for the
+// 5-bit channels, a quarter for green; [row][column of the first pixel]. A
+// pair takes the first half.
+struct DitherBiases {
+  alignas(32) std::int16_t of[4][4][16];
+};
+constexpr DitherBiases MakeDitherBiases() {
+  DitherBiases d{};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      for (int p = 0; p < 4; ++p) {
+        const int threshold = kDither[y][(x + p) & 3];
+        std::int16_t* l = &d.of[y][x][4 * p];
+        l[0] = static_cast<std::int16_t>(threshold >> 1);
+        l[1] = static_cast<std::int16_t>(threshold >> 2);
+        l[2] = static_cast<std::int16_t>(threshold >> 1);
+        l[3] = 0;
+      }
+  return d;
+}
+constexpr DitherBiases ditherBiases = MakeDitherBiases();
+
+template <class V>
+KAVRET_LANES V DitherAt(int y, int x) {
+  return LoadAligned<V>(ditherBiases.of[y & 3][x & 3]);
+}
+
+// What a span loop is specialised for.
+struct SpanKind {
+  bool textured, zTest, zWrite, additive, dither;
+  constexpr bool Depth() const { return zTest || zWrite; }
+};
+
+// The packed pixels from their colour (blue, green, red in 16.16, 32-bit
+// lanes; colourA the pixels at x (and x + 2), colourB those after them):
+// modulated by the texture, added to the spread destination, dithered.
+template <SpanKind K, class V>
+KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
+  V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
+  // MODULATE: (texel * (colour + 1)) >> 8 per lane.
+  if constexpr (K.textured) c = Srl16<8>(MulLo16(SamplePixels(sampler, s), c));
+  if constexpr (K.additive) c = Min16(Add16(c, DestinationPixels(destination)), Set16<V>(255));
+  return PackPixels(c, dither);
+}
+
+#undef KAVRET_LANES
+
+}  // namespace
