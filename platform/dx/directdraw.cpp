@@ -30,66 +30,36 @@ bool ModeOffered(const DxDriverInfo* driver, DWORD width, DWORD height, DWORD bi
 
 bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 
-// Creates a surface described by `desc`; the checks follow what the callers of
-// a 1998 driver had to respect.
-HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectDrawSurface** out) {
-  if (!(desc.dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
-  DWORD caps = desc.ddsCaps.dwCaps;
-  if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
-  // The screen itself is always there; other surfaces compete for video memory.
-  if ((caps & DDSCAPS_VIDEOMEMORY) && !(caps & DDSCAPS_PRIMARYSURFACE) && dxState.videoMemoryExhausted)
-    return DDERR_OUTOFVIDEOMEMORY;
-  // Without a memory cap the surface goes where there is room.
-  if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
-    caps |= dxState.videoMemoryExhausted ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
+// The screen: one surface, or with DDSCAPS_FLIP a front buffer and one back
+// buffer in a circular chain, at the display mode's size (640 x 480 before a
+// mode is set).
+HRESULT CreatePrimarySurface(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, IDirectDrawSurface** out) {
+  if (!owner->cooperativeLevel) return DDERR_INVALIDPARAMS;  // SetCooperativeLevel comes first
   const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
-
-  if (caps & DDSCAPS_PRIMARYSURFACE) {
-    if (!owner->cooperativeLevel) return DDERR_INVALIDPARAMS;  // SetCooperativeLevel comes first
-    const int w = owner->modeWidth ? static_cast<int>(owner->modeWidth) : 640;
-    const int h = owner->modeHeight ? static_cast<int>(owner->modeHeight) : 480;
-    if (caps & DDSCAPS_FLIP) {
-      if (!full) return DDERR_NOEXCLUSIVEMODE;
-      if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
-        return DDERR_INVALIDPARAMS;
-    }
-    IDirectDrawSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
-    if (caps & DDSCAPS_FLIP) {
-      const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER;
-      IDirectDrawSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
-      back->chainRoot = front;
-      back->next = front;  // the chain is circular; only the front owns
-      front->next = back;
-      front->ownsNext = true;
-    }
-    *out = front;
-    return DD_OK;
+  const int w = owner->modeWidth ? static_cast<int>(owner->modeWidth) : 640;
+  const int h = owner->modeHeight ? static_cast<int>(owner->modeHeight) : 480;
+  if (caps & DDSCAPS_FLIP) {
+    if (!full) return DDERR_NOEXCLUSIVEMODE;
+    if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
+      return DDERR_INVALIDPARAMS;
   }
+  IDirectDrawSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
+  if (caps & DDSCAPS_FLIP) {
+    const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
+    back->chainRoot = front;
+    back->next = front;  // the chain is circular; only the front owns
+    front->next = back;
+    front->ownsNext = true;
+  }
+  *out = front;
+  return DD_OK;
+}
 
-  if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
-  if (desc.dwWidth == 0 || desc.dwHeight == 0 || desc.dwWidth > 4096 || desc.dwHeight > 4096)
-    return DDERR_INVALIDPARAMS;
+// Textures: square or not, power-of-two sides, with an optional mip chain.
+HRESULT CreateTexture(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, const DDPIXELFORMAT& format,
+                      IDirectDrawSurface** out) {
   const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
-
-  if (caps & DDSCAPS_ZBUFFER) {
-    const DWORD depth = (desc.dwFlags & DDSD_ZBUFFERBITDEPTH) ? desc.dwZBufferBitDepth : 16;
-    if (depth != 16) return DDERR_INVALIDPIXELFORMAT;
-    *out = DxNewSurface(owner, caps, DxZBuffer16Format(), w, h);
-    return DD_OK;
-  }
-
-  DDPIXELFORMAT format = DxRgb565Format();
-  if (desc.dwFlags & DDSD_PIXELFORMAT) {
-    format = desc.ddpfPixelFormat;
-    if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 16) return DDERR_INVALIDPIXELFORMAT;
-  }
-  if (!(caps & DDSCAPS_TEXTURE)) {
-    if ((desc.dwFlags & DDSD_PIXELFORMAT) && !DxIsRgb565(format)) return DDERR_INVALIDPIXELFORMAT;
-    *out = DxNewSurface(owner, caps, format, w, h);
-    return DD_OK;
-  }
-
-  // Textures: square or not, power-of-two sides, with an optional mip chain.
   if (!IsPowerOfTwo(desc.dwWidth) || !IsPowerOfTwo(desc.dwHeight) || w > 1024 || h > 1024)
     return DDERR_INVALIDPARAMS;
   int levels = 1;
@@ -110,6 +80,43 @@ HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectD
     level = child;
   }
   *out = root;
+  return DD_OK;
+}
+
+// Creates a surface described by `desc`; the checks follow what the callers of
+// a 1998 driver had to respect.
+HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectDrawSurface** out) {
+  if (!(desc.dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
+  DWORD caps = desc.ddsCaps.dwCaps;
+  if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
+  // The screen itself is always there; other surfaces compete for video memory.
+  if ((caps & DDSCAPS_VIDEOMEMORY) && !(caps & DDSCAPS_PRIMARYSURFACE) && dxState.videoMemoryExhausted)
+    return DDERR_OUTOFVIDEOMEMORY;
+  // Without a memory cap the surface goes where there is room.
+  if (!(caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
+    caps |= dxState.videoMemoryExhausted ? DDSCAPS_SYSTEMMEMORY : DDSCAPS_VIDEOMEMORY;
+  if (caps & DDSCAPS_PRIMARYSURFACE) return CreatePrimarySurface(owner, desc, caps, out);
+
+  if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
+  if (desc.dwWidth == 0 || desc.dwHeight == 0 || desc.dwWidth > 4096 || desc.dwHeight > 4096)
+    return DDERR_INVALIDPARAMS;
+  const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
+
+  if (caps & DDSCAPS_ZBUFFER) {
+    const DWORD depth = (desc.dwFlags & DDSD_ZBUFFERBITDEPTH) ? desc.dwZBufferBitDepth : 16;
+    if (depth != 16) return DDERR_INVALIDPIXELFORMAT;
+    *out = DxNewSurface(owner, caps, DxZBuffer16Format(), w, h);
+    return DD_OK;
+  }
+
+  DDPIXELFORMAT format = DxRgb565Format();
+  if (desc.dwFlags & DDSD_PIXELFORMAT) {
+    format = desc.ddpfPixelFormat;
+    if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 16) return DDERR_INVALIDPIXELFORMAT;
+  }
+  if (caps & DDSCAPS_TEXTURE) return CreateTexture(owner, desc, caps, format, out);
+  if ((desc.dwFlags & DDSD_PIXELFORMAT) && !DxIsRgb565(format)) return DDERR_INVALIDPIXELFORMAT;
+  *out = DxNewSurface(owner, caps, format, w, h);
   return DD_OK;
 }
 
