@@ -227,7 +227,6 @@ TriangleSteps TriangleStepsFor(const TriangleSetup& t) {
   return s;
 }
 
-
 // Colour and depth planes of a triangle, with their per-pixel steps when the
 // triangle has them.
 struct ColourPlanes {
@@ -236,8 +235,8 @@ struct ColourPlanes {
 };
 
 ColourPlanes ColourPlanesOf(const TriangleSetup& t) {
-  return ColourPlanes{PairOf(t.b, t.g, 255.0, 65536.0, 255.0, 65536.0), PairOf(t.r, t.z, 255.0, 65536.0, 1.0, kDepthScale),
-                      TriangleStepsFor(t)};
+  return ColourPlanes{PairOf(t.b, t.g, 255.0, 65536.0, 255.0, 65536.0),
+                      PairOf(t.r, t.z, 255.0, 65536.0, 1.0, kDepthScale), TriangleStepsFor(t)};
 }
 
 // The covered columns of a triangle's rows, walked exactly from its edges. A
@@ -598,6 +597,17 @@ template <SpanKind K>
 }
 #endif
 
+// The n pixels of a segment from x, four at a time where the target is wide
+// enough for that, else two at a time.
+template <SpanKind K>
+[[gnu::always_inline]] inline void DrawSegment([[maybe_unused]] const RasterTarget& target, const SpanRow& row,
+                                               int y, int x, int n, ColourWalk& c, const TexelWalk& texels) {
+#if KAVRET_WIDE_SPANS
+  if (target.width >= 4) return DrawQuads<K>(row, y, x, n, c, texels);
+#endif
+  DrawPairs<K>(row, y, x, n, c, texels);
+}
+
 template <SpanKind K>
 void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const RasterState& state) {
   const ColourPlanes planes = ColourPlanesOf(t);
@@ -619,11 +629,7 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
       TexelWalk texels{};
       if (K.textured && linear.use) texels = LinearSegment(linear, x, y);
       else if constexpr (K.textured) texels = perspective.Segment(x, n);
-#if KAVRET_WIDE_SPANS
-      if (target.width >= 4) DrawQuads<K>(row, y, x, n, colour, texels);
-      else
-#endif
-        DrawPairs<K>(row, y, x, n, colour, texels);
+      DrawSegment<K>(target, row, y, x, n, colour, texels);
       x += n;
     }
   }
