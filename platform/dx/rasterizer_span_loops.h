@@ -234,7 +234,7 @@ struct ColourPlanes {
   TriangleSteps steps;
 };
 
-ColourPlanes ColourPlanesOf(const TriangleSetup& t) {
+[[gnu::always_inline]] inline ColourPlanes ColourPlanesOf(const TriangleSetup& t) {
   return ColourPlanes{PairOf(t.b, t.g, 255.0, 65536.0, 255.0, 65536.0),
                       PairOf(t.r, t.z, 255.0, 65536.0, 1.0, kDepthScale), TriangleStepsFor(t)};
 }
@@ -252,7 +252,7 @@ struct RowSpans {
 
   // False when nothing is inside: every edge level or on one side only (set-up
   // refuses these).
-  bool Start(const TriangleSetup& t) {
+  [[gnu::always_inline]] bool Start(const TriangleSetup& t) {
     // Sorted without branches: the triangle's shape is data.
     int leftCount = 0, rightCount = 0;
     level = nullptr;
