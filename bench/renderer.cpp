@@ -20,7 +20,7 @@
 #include "platform/files/files.h"
 #include "render/device_calls.h"
 #include "render/flares.h"
-#include "render/render_support.h"
+#include "support/render_scene.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
 #include "scene/normals.h"
@@ -132,7 +132,7 @@ void PrepareTextures() {
 // so the one flush at the end fails and only the renderer's own work is timed.
 void BM_DrawMeshObject(benchmark::State& state) {
   const bool rasterise = state.range(0) != 0;
-  TestDevice device;
+  HeadlessRenderDevice device;
   device.Create(640, 480);
   StartScene();
   SceneCamera(640, 480, Vec4{0, 0, -300, 1});
@@ -185,7 +185,7 @@ void BuildFlareScene() {
 }
 
 void BM_FlareSceneFrame(benchmark::State& state) {
-  TestDevice device;
+  HeadlessRenderDevice device;
   device.Create(640, 480);
   StartScene();
   BuildFlareScene();
@@ -202,7 +202,7 @@ BENCHMARK(BM_FlareSceneFrame)->Unit(benchmark::kMicrosecond);
 // The same frame's device calls, logged once and replayed on their own: the
 // rasteriser's share of the frame above.
 void BM_FlareSceneRasteriserOnly(benchmark::State& state) {
-  TestDevice device;
+  HeadlessRenderDevice device;
   device.Create(640, 480);
   StartScene();
   BuildFlareScene();

@@ -18,18 +18,18 @@ function(kavret_library name)
   endif()
 endfunction()
 
-# kavret_test(NAME [LIBS ...]): one GoogleTest binary from the .cpp files of
-# tests/NAME, registered with CTest test by test.
-function(kavret_test name)
+# kavret_test(FOLDER [LIBS ...]): one GoogleTest binary from the .cpp files of
+# tests/FOLDER, named after it (tests/platform/dx gives test_platform_dx),
+# linking the tests' support library and LIBS, the library it tests; registered
+# with CTest test by test.
+function(kavret_test folder)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp")
+  string(REPLACE "/" "_" name "${folder}")
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp")
   add_executable(test_${name} ${sources})
-  target_include_directories(test_${name} PRIVATE "${PROJECT_SOURCE_DIR}" "${CMAKE_CURRENT_SOURCE_DIR}")
-  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  target_compile_definitions(test_${name} PRIVATE
-    KAVRET_TEST_DATA_DIR="${KAVRET_DATA_DIR}"
-    KAVRET_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    KAVRET_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # The support library comes first: its engine-side helpers call into LIBS.
+  target_link_libraries(test_${name} PRIVATE kavret_test_support ${ARG_LIBS} GTest::gtest GTest::gmock
+    GTest::gtest_main)
   gtest_discover_tests(test_${name}
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60

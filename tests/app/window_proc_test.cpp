@@ -15,7 +15,7 @@
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
-#include "process_folder.h"
+#include "support/process_folder.h"
 #include "test_modules.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "process_folder.h"
+#include "support/process_folder.h"
 #include "tools/content/content.h"
 
 const std::string& ArtDir() {

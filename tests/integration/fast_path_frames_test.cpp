@@ -15,7 +15,7 @@
 #include "loaders/load3ds.h"
 #include "platform/dx/dx_platform.h"
 #include "render/renderer.h"
-#include "render_support.h"
+#include "support/render_scene.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST_P(FastPathFramesTest, StayCloseToTheReferencePath) {
   const std::string data = KAVRET_TEST_DATA_DIR;
   if (!std::filesystem::exists(data + "/Objects")) GTEST_SKIP() << "no generated content in " << data;
 
-  TestDevice device;
+  HeadlessRenderDevice device;
   ASSERT_TRUE(device.Create(640, 480));
   std::FILE* listing = std::fopen("/dev/null", "w");
   LoadState.listing = listing;

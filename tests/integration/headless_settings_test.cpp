@@ -12,7 +12,7 @@
 
 #include "device/settings.h"
 #include "platform/registry/winreg.h"
-#include "process_folder.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 

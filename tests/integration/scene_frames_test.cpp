@@ -11,7 +11,7 @@
 #include "loaders/load3ds.h"
 #include "platform/capture/png_write.h"
 #include "render/renderer.h"
-#include "render_support.h"
+#include "support/render_scene.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST_P(SceneFramesTest, ShowsMeshesFlaresAndSprites) {
   const std::string out = std::string(KAVRET_BINARY_DIR) + "/render_frames";
   std::filesystem::create_directories(out);
 
-  TestDevice device;
+  HeadlessRenderDevice device;
   ASSERT_TRUE(device.Create(640, 480));
   // The model files' chunk listing is not wanted here.
   std::FILE* listing = std::fopen("/dev/null", "w");

@@ -25,8 +25,8 @@
 #include "platform/capture/frame_clock.h"
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
-#include "private_x_server.h"
-#include "process_folder.h"
+#include "support/private_x_server.h"
+#include "support/process_folder.h"
 #include "x_keys.h"
 
 namespace fs = std::filesystem;

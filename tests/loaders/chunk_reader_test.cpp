@@ -1,7 +1,7 @@
 // The chunk walker: table order, the listing format, skipping, and the bounds
 // that keep a damaged file from walking backwards, past its parent or too deep.
 #include "app/sequencer.h"
-#include "loader_support.h"
+#include "loader_fixture.h"
 
 TEST(ChunkTable, HoldsTheRowsInSearchOrder) {
   EXPECT_EQ(ChunkTypes[0].id, 0x0010);
@@ -15,7 +15,7 @@ TEST(ChunkTable, HoldsTheRowsInSearchOrder) {
 }
 
 TEST_F(LoaderTest, ListsKnownChunksAndSkipsUnknownOnes) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4D4D).Begin(0x3D3D);
   w.Begin(0x1234).U32(7).End();                    // unknown: skipped, not listed
   w.Begin(0x4111).U16(1).End();                    // empty handler: listed, skipped
@@ -30,17 +30,17 @@ TEST_F(LoaderTest, ListsKnownChunksAndSkipsUnknownOnes) {
 }
 
 TEST_F(LoaderTest, UnknownTopLevelChunkAndEmptyFileLoadNothing) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x7777).Begin(0x4000).Name("box").End().End();
   EXPECT_EQ(Load(w), "");
   EXPECT_EQ(MeshObjects.first, nullptr);
-  EXPECT_EQ(Load(ChunkWriter()), "");
+  EXPECT_EQ(Load(Chunks()), "");
   Load3ds("Objects\\missing.3ds");
   EXPECT_EQ(TakeListing(), "");
 }
 
 TEST_F(LoaderTest, FindsTheFileWhateverTheCaseAndSeparators) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4D4D).End();
   WriteFile("objects/Scene01.3DS", w.bytes());
   Load3ds("OBJECTS\\scene01.3ds");
@@ -48,7 +48,7 @@ TEST_F(LoaderTest, FindsTheFileWhateverTheCaseAndSeparators) {
 }
 
 TEST_F(LoaderTest, ZeroLengthChunkEndsOnlyItsContainer) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4D4D).Begin(0xAFFF).Header(0x0030, 0);
   w.Begin(0xA000).Name("lost").End();  // behind the zero length: never read
   w.End().Begin(0x4F00).End().End();
@@ -61,7 +61,7 @@ TEST_F(LoaderTest, ZeroLengthChunkEndsOnlyItsContainer) {
 
 TEST_F(LoaderTest, BadLengthsEndTheWalkOfTheirLevel) {
   // Shorter than a header: the rest of Main is not walked; the next top-level chunk is.
-  ChunkWriter shortChunk;
+  Chunks shortChunk;
   shortChunk.Begin(0x4D4D).Header(0x4F00, 3).U8(0).U8(0).U8(0).Begin(0x4F00).End().End();
   shortChunk.Begin(0x4F00).End();
   EXPECT_EQ(Load(shortChunk),
@@ -69,18 +69,18 @@ TEST_F(LoaderTest, BadLengthsEndTheWalkOfTheirLevel) {
             "Chunk type \"Hierarchy\", offset 0x15, size 6 bytes\n");
 
   // Reaching past the parent, and past the end of the file.
-  ChunkWriter pastParent;
+  Chunks pastParent;
   pastParent.Begin(0x4D4D).Header(0x4F00, 100).End().Begin(0x4F00).End();
   EXPECT_EQ(Load(pastParent),
             "Chunk type \"Main\", offset 0x0, size 12 bytes\n"
             "Chunk type \"Hierarchy\", offset 0xC, size 6 bytes\n");
-  ChunkWriter pastEnd;
+  Chunks pastEnd;
   pastEnd.Header(0x4D4D, 1000).Begin(0x4F00).End();
   EXPECT_EQ(Load(pastEnd), "");
 }
 
 TEST_F(LoaderTest, NestingStopsAtSixtyFourLevels) {
-  ChunkWriter w;
+  Chunks w;
   for (int i = 0; i < 70; ++i) w.Begin(0x4D4D);
   for (int i = 0; i < 70; ++i) w.End();
   std::string listing = Load(w);
@@ -96,7 +96,7 @@ TEST_F(LoaderTest, NestingStopsAtSixtyFourLevels) {
 
 TEST_F(LoaderTest, LongNamesAreEchoedWholeButKeptShort) {
   std::string name(2000, 'n');
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name(name).End();
   EXPECT_EQ(Load(w), "Chunk type \"Object Block\", offset 0x0, size 2007 bytes\n" + name);
   ASSERT_NE(MeshObjects.first, nullptr);
@@ -104,11 +104,11 @@ TEST_F(LoaderTest, LongNamesAreEchoedWholeButKeptShort) {
 }
 
 TEST_F(LoaderTest, ChunkKindIsSetOnEntryAndNotRestored) {
-  ChunkWriter mesh;
+  Chunks mesh;
   mesh.Begin(0x4D4D).Begin(0x4100).End().Begin(0x4F00).End().End();
   Load(mesh);
   EXPECT_EQ(LoadState.chunkKind, ChunkKindMesh);
-  ChunkWriter camera;
+  Chunks camera;
   camera.Begin(0x4700);
   for (int i = 0; i < 8; ++i) camera.F32(0.0f);
   camera.End();
@@ -119,14 +119,14 @@ TEST_F(LoaderTest, ChunkKindIsSetOnEntryAndNotRestored) {
 // Record pointers a file left behind die with the registries at the end of a
 // scene; the next file must not use them.
 TEST_F(LoaderTest, StateFromAFinishedSceneIsNotUsed) {
-  ChunkWriter first;
+  Chunks first;
   first.Begin(0xAFFF).Begin(0xA000).Name("old").End().End();
   Load(first);
   ASSERT_NE(LoadTargets.currentMaterial, nullptr);
   FreeMaterials();
   InitMaterials();
 
-  ChunkWriter second;
+  Chunks second;
   second.Begin(0x4000).Name("box").Begin(0x4100);
   second.Begin(0x4110).U16(3).F32(0).F32(0).F32(0).F32(1).F32(0).F32(0).F32(0).F32(1).F32(0).End();
   second.Begin(0x4120).U16(1).U16(0).U16(1).U16(2).U16(0);
@@ -142,7 +142,7 @@ TEST_F(LoaderTest, StateFromAFinishedSceneIsNotUsed) {
 namespace {
 
 // An object block "name" holding a triangle whose face no face-material chunk names.
-void Triangle(ChunkWriter& w, const char* name) {
+void Triangle(Chunks& w, const char* name) {
   w.Begin(0x4000).Name(name).Begin(0x4100);
   w.Begin(0x4110).U16(3).F32(0).F32(0).F32(0).F32(1).F32(0).F32(0).F32(0).F32(1).F32(0).End();
   w.Begin(0x4120).U16(1).U16(0).U16(1).U16(2).U16(0).End();
@@ -160,14 +160,14 @@ void Triangle(ChunkWriter& w, const char* name) {
 // freed memory at once; a sanitizer build holds it back).
 TEST_F(LoaderTest, RecordsOfTheLastSceneAreForgottenAtTheSweep) {
   for (const char* lens : {"lens1", "lens2", "lens3", "lens4"}) {
-    WriteFile(std::string("Textures/") + lens + ".tga", MakeTarga(16, 16));
+    WriteFile(std::string("Textures/") + lens + ".tga", TargaFile(16, 16));
   }
-  WriteFile("Textures/MAP.TGA", MakeTarga(2, 2));
-  FreeScene();
+  WriteFile("Textures/MAP.TGA", TargaFile(2, 2));
+  FreeSceneRecords();
   for (int materials = 1; materials <= 16; ++materials) {
     SCOPED_TRACE("scene with " + std::to_string(materials) + " materials");
     InitAllRegistries();
-    ChunkWriter first;
+    Chunks first;
     first.Begin(0x4D4D).Begin(0x3D3D);
     for (int i = 0; i < materials; ++i) first.Begin(0xAFFF).Begin(0xA000).Name("paint" + std::to_string(i)).End().End();
     Triangle(first, "box");
@@ -194,7 +194,7 @@ TEST_F(LoaderTest, RecordsOfTheLastSceneAreForgottenAtTheSweep) {
       ASSERT_NE(flareMaterials[i], nullptr);
       flareTextures[i] = flareMaterials[i]->texture;
     }
-    ChunkWriter second;
+    Chunks second;
     second.Begin(0x4D4D).Begin(0x3D3D);
     second.Begin(0xA300).Name("MAP.TGA").End();
     Triangle(second, "crate");

@@ -4,7 +4,7 @@
 // the sanitizer build this catches any out-of-bounds access the corpus reaches.
 #include <algorithm>
 
-#include "loader_support.h"
+#include "loader_fixture.h"
 #include "loaders/texture_file.h"
 
 namespace {
@@ -22,7 +22,7 @@ std::vector<std::filesystem::path> CorpusFiles(const char* target) {
 }  // namespace
 
 TEST_F(LoaderTest, SavedModelCorpusLoadsSafely) {
-  WriteFile("Textures/A.TGA", MakeTarga(2, 2));
+  WriteFile("Textures/A.TGA", TargaFile(2, 2));
   std::vector<std::filesystem::path> files = CorpusFiles("load3ds");
   ASSERT_FALSE(files.empty());
   for (const auto& file : files) {
@@ -38,8 +38,8 @@ TEST_F(LoaderTest, SavedModelCorpusLoadsSafely) {
         }
       }
     }
-    FreeScene();
-    InitScene();
+    FreeSceneRecords();
+    InitSceneRecords();
   }
 }
 

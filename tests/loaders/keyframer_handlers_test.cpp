@@ -2,16 +2,16 @@
 // scale track's last key applied to the node's object.
 #include <algorithm>
 
-#include "loader_support.h"
+#include "loader_fixture.h"
 
 namespace {
 
-void TrackHeader(ChunkWriter& w, std::uint16_t count) {
+void TrackHeader(Chunks& w, std::uint16_t count) {
   for (std::uint16_t word : {0x10, 0x0, 0x2, 0x0, 0xAB}) w.U16(word);
   w.U16(count).U16(0x0);
 }
 
-void Key(ChunkWriter& w, std::uint16_t frame, std::uint16_t flags, std::initializer_list<float> values) {
+void Key(Chunks& w, std::uint16_t frame, std::uint16_t flags, std::initializer_list<float> values) {
   w.U16(frame).U16(0).U16(flags);
   for (int bit = 0; bit < 16; ++bit) {
     if (flags & (1u << bit)) w.F32(99.0f);  // spline extra, dropped
@@ -20,8 +20,8 @@ void Key(ChunkWriter& w, std::uint16_t frame, std::uint16_t flags, std::initiali
 }
 
 // A node "Track info" naming `object`, holding one track chunk.
-ChunkWriter Node(const char* object, void (*track)(ChunkWriter&)) {
-  ChunkWriter w;
+Chunks Node(const char* object, void (*track)(Chunks&)) {
+  Chunks w;
   w.Begin(0xB002).Begin(0xB010).Name(object).U16(0).U16(0).U16(0xFFFF).End();
   track(w);
   w.End();
@@ -45,7 +45,7 @@ const char* const HeaderLines =
 }  // namespace
 
 TEST_F(LoaderTest, PositionAndRotationKeysAreListed) {
-  std::string position = Load(Node("box", [](ChunkWriter& w) {
+  std::string position = Load(Node("box", [](Chunks& w) {
     w.Begin(0xB020);
     TrackHeader(w, 2);
     Key(w, 0, 0x0003, {1.5f, -2, 3});
@@ -61,7 +61,7 @@ TEST_F(LoaderTest, PositionAndRotationKeysAreListed) {
                                       "      Frame 120: Flags 0x8000\n"
                                       "    \t\tX: 0.000000, Y: 0.000000, Z: 0.250000\n");
 
-  std::string rotation = Load(Node("box", [](ChunkWriter& w) {
+  std::string rotation = Load(Node("box", [](Chunks& w) {
     w.Begin(0xB021);
     TrackHeader(w, 1);
     Key(w, 5, 0, {3.141592687f, 0, 0, 1});
@@ -76,7 +76,7 @@ TEST_F(LoaderTest, PositionAndRotationKeysAreListed) {
 
 TEST_F(LoaderTest, OtherTracksAreListedAndChangeNothing) {
   AddMeshObject("box");
-  std::string listing = Load(Node("box", [](ChunkWriter& w) {
+  std::string listing = Load(Node("box", [](Chunks& w) {
     w.Begin(0xB023);
     TrackHeader(w, 1);
     Key(w, 1, 0, {45});
@@ -118,7 +118,7 @@ TEST_F(LoaderTest, OtherTracksAreListedAndChangeNothing) {
 
 TEST_F(LoaderTest, ScaleTrackSetsTheScaleOfItsLastKey) {
   MeshObject* box = AddMeshObject("Box");
-  std::string listing = Load(Node("BOX", [](ChunkWriter& w) {
+  std::string listing = Load(Node("BOX", [](Chunks& w) {
     w.Begin(0xB022);
     TrackHeader(w, 3);
     Key(w, 0, 0, {1, 1, 1});
@@ -133,18 +133,18 @@ TEST_F(LoaderTest, ScaleTrackSetsTheScaleOfItsLastKey) {
   EXPECT_FLOAT_EQ(box->scale.w, 1.0f);
 
   // No keys, a name that matches no object, or a track cut short: no change.
-  Load(Node("box", [](ChunkWriter& w) {
+  Load(Node("box", [](Chunks& w) {
     w.Begin(0xB022);
     TrackHeader(w, 0);
     w.End();
   }));
-  Load(Node("crate", [](ChunkWriter& w) {
+  Load(Node("crate", [](Chunks& w) {
     w.Begin(0xB022);
     TrackHeader(w, 1);
     Key(w, 0, 0, {9, 9, 9});
     w.End();
   }));
-  ChunkWriter cut = Node("box", [](ChunkWriter& w) {
+  Chunks cut = Node("box", [](Chunks& w) {
     w.Begin(0xB022);
     TrackHeader(w, 1);
     Key(w, 0, 0, {8, 8});
@@ -158,7 +158,7 @@ TEST_F(LoaderTest, ScaleTrackSetsTheScaleOfItsLastKey) {
 // track at the chunk's end, as the end of the file would, and the chunks
 // behind it are read as chunks, not as keys or names.
 TEST_F(LoaderTest, TracksAndNamesEndWithTheirChunk) {
-  std::string listing = Load(Node("box", [](ChunkWriter& w) {
+  std::string listing = Load(Node("box", [](Chunks& w) {
     w.Begin(0xB020);
     TrackHeader(w, 5);
     Key(w, 0, 0, {1, 2, 3});
@@ -192,7 +192,7 @@ TEST_F(LoaderTest, TracksAndNamesEndWithTheirChunk) {
   // A scale track cut short applies nothing, even with a chunk behind it
   // whose bytes would complete the key.
   MeshObject* box = AddMeshObject("box");
-  Load(Node("box", [](ChunkWriter& w) {
+  Load(Node("box", [](Chunks& w) {
     w.Begin(0xB022);
     TrackHeader(w, 1);
     Key(w, 0, 0, {8, 8});
@@ -202,7 +202,7 @@ TEST_F(LoaderTest, TracksAndNamesEndWithTheirChunk) {
   EXPECT_FLOAT_EQ(box->scale.x, 1.0f);
 
   // A node name without its NUL ends with its chunk and still names the node.
-  ChunkWriter unterminated;
+  Chunks unterminated;
   unterminated.Begin(0xB002).Begin(0xB010);
   for (char c : std::string("box")) unterminated.U8(static_cast<std::uint8_t>(c));
   unterminated.End().Begin(0xB022);
@@ -263,7 +263,7 @@ struct LoadWork {
 
 // Walks the file from an unbuffered counting stream, so that every byte
 // counted is a byte the loader asked for; the listing is only counted.
-LoadWork WalkCounted(const ChunkWriter& w) {
+LoadWork WalkCounted(const Chunks& w) {
   const long size = static_cast<long>(w.bytes().size());
   LoadWork work{size, 0, 0, 0};
   CountingInput in{&w.bytes(), 0, 0, 4 * size};
@@ -291,8 +291,8 @@ constexpr long TargetSize = 1 << 20;
 
 // One object of 65,535 faces on three vertices, then small chunks added by
 // `more` inside its mesh until the file is about a megabyte.
-ChunkWriter FacesThen(void (*more)(ChunkWriter&)) {
-  ChunkWriter w;
+Chunks FacesThen(void (*more)(Chunks&)) {
+  Chunks w;
   w.Begin(0x4D4D).Begin(0x3D3D).Begin(0x4000).Name("many").Begin(0x4100);
   w.Begin(0x4110).U16(3);
   for (int i = 0; i < 9; ++i) w.F32(static_cast<float>(i));
@@ -311,7 +311,7 @@ ChunkWriter FacesThen(void (*more)(ChunkWriter&)) {
 // one in a few lines, so bytes read and listing bytes grow with the file.
 TEST_F(LoaderTest, LoadingWorkGrowsLinearlyWithTheFile) {
   const std::uint16_t tracks[] = {0xB020, 0xB021, 0xB022, 0xB023, 0xB024, 0xB026, 0xB029, 0xB010};
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4D4D).Begin(0xB000).Begin(0xB002);
   long chunks = 3;
   for (long at = 18; at + 20 <= TargetSize; at += 20, ++chunks) {
@@ -338,7 +338,7 @@ TEST_F(LoaderTest, LoadingWorkGrowsLinearlyWithTheFile) {
 // vertex lists that each replace the vertices under them, or of empty face
 // lists. The faces are visited a few times in all, not once for every list.
 TEST_F(LoaderTest, MeshLoadingWorkGrowsLinearlyWithTheFile) {
-  const ChunkWriter vertexLists = FacesThen([](ChunkWriter& w) { w.Begin(0x4110).U16(1).F32(0).F32(0).F32(0).End(); });
+  const Chunks vertexLists = FacesThen([](Chunks& w) { w.Begin(0x4110).U16(1).F32(0).F32(0).F32(0).End(); });
   const LoadWork relisted = WalkCounted(vertexLists);
   EXPECT_LE(relisted.bytesRead, relisted.size);
   EXPECT_LE(relisted.faceVisits, 4 * 0xFFFF) << "faces visited for a file of " << relisted.size;
@@ -351,7 +351,7 @@ TEST_F(LoaderTest, MeshLoadingWorkGrowsLinearlyWithTheFile) {
     ASSERT_NE(g->faces[i].material, nullptr) << i;
   }
 
-  const ChunkWriter emptyFaceLists = FacesThen([](ChunkWriter& w) { w.Begin(0x4120).U16(0).End(); });
+  const Chunks emptyFaceLists = FacesThen([](Chunks& w) { w.Begin(0x4120).U16(0).End(); });
   const LoadWork refaced = WalkCounted(emptyFaceLists);
   EXPECT_LE(refaced.bytesRead, refaced.size);
   EXPECT_LE(refaced.faceVisits, 4 * 0xFFFF) << "faces visited for a file of " << refaced.size;

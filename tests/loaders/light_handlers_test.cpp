@@ -2,13 +2,13 @@
 // and the camera chunk.
 #include <cmath>
 
-#include "loader_support.h"
+#include "loader_fixture.h"
 
 namespace {
 
 // An object block holding a light at (1, 2, 3) with the given sub-chunks.
-ChunkWriter LightObject(const char* name, void (*subChunks)(ChunkWriter&)) {
-  ChunkWriter w;
+Chunks LightObject(const char* name, void (*subChunks)(Chunks&)) {
+  Chunks w;
   w.Begin(0x4000).Name(name).Begin(0x4600).F32(1).F32(2).F32(3);
   subChunks(w);
   w.End().End();
@@ -21,7 +21,7 @@ TEST_F(LoaderTest, LightGetsAFlareThatFollowsItsColour) {
   Sprite* flareTemplate = AddSprite(SpriteLensFlare);
   flareTemplate->halfSize = 60.0f;
   LensFlareTemplate = flareTemplate;
-  Load(LightObject("Omni01", [](ChunkWriter& w) {
+  Load(LightObject("Omni01", [](Chunks& w) {
     w.Floats(0x0010, {0.5f, 1.0f, 0.25f});
     w.Floats(0x4659, {100});
     w.Floats(0x465A, {20});
@@ -55,7 +55,7 @@ TEST_F(LoaderTest, LightGetsAFlareThatFollowsItsColour) {
 TEST_F(LoaderTest, ColourChunksSetLightsOnly) {
   // Floats outside 0 to 1 are clamped; bytes are taken as they are.
   LensFlareTemplate = AddSprite(SpriteLensFlare);
-  Load(LightObject("hot", [](ChunkWriter& w) { w.Floats(0x0010, {2.0f, -1.0f, std::nanf("")}); }));
+  Load(LightObject("hot", [](Chunks& w) { w.Floats(0x0010, {2.0f, -1.0f, std::nanf("")}); }));
   Light* hot = FindLight(LightGroups.current, "hot");
   EXPECT_FLOAT_EQ(hot->colour[0], 255.0f);
   EXPECT_FLOAT_EQ(hot->colour[1], 0.0f);
@@ -63,11 +63,11 @@ TEST_F(LoaderTest, ColourChunksSetLightsOnly) {
   const std::uint8_t clamped[4] = {255, 0, 0, 0};
   EXPECT_EQ(std::memcmp(hot->flare->colour, clamped, 4), 0);
 
-  Load(LightObject("tint", [](ChunkWriter& w) { w.Begin(0xA364).U8(9).U8(8).U8(7).End(); }));
+  Load(LightObject("tint", [](Chunks& w) { w.Begin(0xA364).U8(9).U8(8).U8(7).End(); }));
   EXPECT_FLOAT_EQ(FindLight(LightGroups.current, "tint")->colour[2], 7.0f);
 
   // A colour inside a material's diffuse colour changes nothing.
-  ChunkWriter material;
+  Chunks material;
   material.Begin(0xAFFF).Begin(0xA000).Name("mat").End().Begin(0xA020);
   material.Floats(0x0010, {1, 1, 1}).Floats(0x4659, {5});
   material.End().End();
@@ -78,7 +78,7 @@ TEST_F(LoaderTest, ColourChunksSetLightsOnly) {
 }
 
 TEST_F(LoaderTest, WithoutATemplateALightHasNoFlare) {
-  Load(LightObject("dark", [](ChunkWriter& w) { w.Floats(0x0010, {1, 1, 1}); }));
+  Load(LightObject("dark", [](Chunks& w) { w.Floats(0x0010, {1, 1, 1}); }));
   Light* light = FindLight(LightGroups.current, "dark");
   ASSERT_NE(light, nullptr);
   EXPECT_EQ(light->flare, nullptr);
@@ -87,7 +87,7 @@ TEST_F(LoaderTest, WithoutATemplateALightHasNoFlare) {
 }
 
 TEST_F(LoaderTest, CameraChunkMovesTheCurrentCameraOnly) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("Camera01").Begin(0x4700);
   for (float f : {1.f, 2.f, 3.f, 4.f, 5.f, 6.f, 7.f, 8.f}) w.F32(f);
   w.End().End();
@@ -112,7 +112,7 @@ TEST_F(LoaderTest, ShortChunksTakeNothingFromTheChunksBehindThem) {
   LensFlareTemplate = AddSprite(SpriteLensFlare);
   Camera* camera = AddCamera();
   SetCurrentCamera(camera);
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("cut").Begin(0x4600).F32(1).F32(2).End();
   w.Begin(0x7777).F32(3).End().End();
   w.Begin(0x4000).Name("lit").Begin(0x4600).F32(1).F32(2).F32(3);

@@ -1,11 +1,11 @@
 // Materials and their texture maps, read through the texture loader.
-#include "fifo_watch.h"
-#include "loader_support.h"
+#include "support/fifo_watch.h"
+#include "loader_fixture.h"
 
 namespace {
 
-ChunkWriter MaterialWithMaps(std::initializer_list<std::string> maps) {
-  ChunkWriter w;
+Chunks MaterialWithMaps(std::initializer_list<std::string> maps) {
+  Chunks w;
   w.Begin(0xAFFF).Begin(0xA000).Name("wall").End();
   for (const std::string& map : maps) w.Begin(0xA200).Begin(0xA300).Name(map).End().End();
   w.End();
@@ -15,8 +15,8 @@ ChunkWriter MaterialWithMaps(std::initializer_list<std::string> maps) {
 }  // namespace
 
 TEST_F(LoaderTest, MaterialKeepsTheTextureOfItsLastMap) {
-  WriteFile("textures/FIRST.TGA", MakeTarga(2, 2));
-  WriteFile("textures/SECOND.TGA", MakeTarga(4, 4));
+  WriteFile("textures/FIRST.TGA", TargaFile(2, 2));
+  WriteFile("textures/SECOND.TGA", TargaFile(4, 4));
   Load(MaterialWithMaps({"FIRST.TGA", "second.tga"}));
   Material* wall = FindMaterial("wall");
   ASSERT_NE(wall->texture, nullptr);
@@ -31,7 +31,7 @@ TEST_F(LoaderTest, MissingTexturesAndMaterialsLeaveNothingBroken) {
   // A map with no material defined in the scene is skipped.
   FreeMaterials();
   FreeTextures();
-  ChunkWriter orphan;
+  Chunks orphan;
   orphan.Begin(0xA200).Begin(0xA300).Name("orphan.tga").End().End();
   Load(orphan);
   EXPECT_EQ(Textures.first, nullptr);
@@ -50,8 +50,8 @@ TEST_F(LoaderTest, OverlongMapNameIsRefused) {
 // or starts at the root is refused with a warning, and the material is left
 // without a texture, even one an earlier map gave it.
 TEST_F(LoaderTest, TextureNamesStayInsideTheTexturesFolder) {
-  WriteFile("textures/GOOD.TGA", MakeTarga(2, 2));
-  WriteFile("OUTSIDE.TGA", MakeTarga(4, 4));
+  WriteFile("textures/GOOD.TGA", TargaFile(2, 2));
+  WriteFile("OUTSIDE.TGA", TargaFile(4, 4));
   for (const char* name : {"..\\OUTSIDE.TGA", "../OUTSIDE.TGA", "sub\\..\\..\\OUTSIDE.TGA", "..\\..\\..\\etc\\passwd",
                            "\\etc\\passwd", "/etc/passwd", ""}) {
     SCOPED_TRACE(name);
@@ -66,7 +66,7 @@ TEST_F(LoaderTest, TextureNamesStayInsideTheTexturesFolder) {
         << err;
   }
   // A name that only contains dots is an ordinary name.
-  WriteFile("textures/A..B.TGA", MakeTarga(1, 1));
+  WriteFile("textures/A..B.TGA", TargaFile(1, 1));
   Load(MaterialWithMaps({"a..b.tga"}));
   EXPECT_NE(Materials.last->texture, nullptr);
 }

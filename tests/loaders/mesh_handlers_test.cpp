@@ -2,18 +2,18 @@
 // mappings and smoothing groups, and the bounds on every count and index.
 #include <array>
 
-#include "loader_support.h"
+#include "loader_fixture.h"
 
 namespace {
 
-void Vertices(ChunkWriter& w, std::initializer_list<float> xyz) {
+void Vertices(Chunks& w, std::initializer_list<float> xyz) {
   w.Begin(0x4110).U16(static_cast<std::uint16_t>(xyz.size() / 3));
   for (float f : xyz) w.F32(f);
   w.End();
 }
 
 // Face list header and faces; the caller adds sub-chunks and ends it.
-void BeginFaces(ChunkWriter& w, std::initializer_list<std::uint16_t> corners) {
+void BeginFaces(Chunks& w, std::initializer_list<std::uint16_t> corners) {
   w.Begin(0x4120).U16(static_cast<std::uint16_t>(corners.size() / 3));
   int k = 0;
   for (std::uint16_t c : corners) {
@@ -31,7 +31,7 @@ void ExpectVec(const Vec4& v, float x, float y, float z) {
 }  // namespace
 
 TEST_F(LoaderTest, TriangleObjectIsMovedIntoItsFrameWithNormalsAndBounds) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4D4D).Begin(0x3D3D);
   w.Begin(0xAFFF).Begin(0xA000).Name("red").End().End();
   w.Begin(0x4000).Name("tri").Begin(0x4100);
@@ -90,14 +90,14 @@ TEST_F(LoaderTest, TriangleObjectIsMovedIntoItsFrameWithNormalsAndBounds) {
 }
 
 TEST_F(LoaderTest, FaceMaterialsFallBackToTheLastMaterialOrTheDefault) {
-  auto object = [](ChunkWriter& w, const char* name, const char* material) {
+  auto object = [](Chunks& w, const char* name, const char* material) {
     w.Begin(0x4000).Name(name).Begin(0x4100);
     Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
     BeginFaces(w, {0, 1, 2, 0, 2, 1});
     w.Begin(0x4130).Name(material).U16(1).U16(1).End();
     w.End().End().End();
   };
-  ChunkWriter w;
+  Chunks w;
   object(w, "early", "nothing");  // no material defined yet: skipped
   w.Begin(0xAFFF).Begin(0xA000).Name("a").End().End();
   w.Begin(0xAFFF).Begin(0xA000).Name("b").End().End();
@@ -116,7 +116,7 @@ TEST_F(LoaderTest, FaceMaterialsFallBackToTheLastMaterialOrTheDefault) {
 // A face list's sub-chunks may hold anything, another object's faces too: the
 // faces of both lists still end with a material.
 TEST_F(LoaderTest, FacesGetTheDefaultMaterialWhateverTheirListHolds) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("outer").Begin(0x4100);
   Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
   BeginFaces(w, {0, 1, 2, 0, 2, 1});
@@ -136,7 +136,7 @@ TEST_F(LoaderTest, FacesGetTheDefaultMaterialWhateverTheirListHolds) {
 }
 
 TEST_F(LoaderTest, IndicesOutsideTheArraysAreSkipped) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0xAFFF).Begin(0xA000).Name("m").End().End();
   w.Begin(0x4000).Name("bad").Begin(0x4100);
   Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
@@ -158,7 +158,7 @@ TEST_F(LoaderTest, IndicesOutsideTheArraysAreSkipped) {
 }
 
 TEST_F(LoaderTest, CountsThatDoNotFitTheirChunkAllocateNothing) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("liar").Begin(0x4100);
   w.Begin(0x4110).U16(60000).F32(1).F32(2).F32(3).End();
   w.Begin(0x4120).U16(60000).U16(0).U16(0).U16(0).U16(0).End();
@@ -170,7 +170,7 @@ TEST_F(LoaderTest, CountsThatDoNotFitTheirChunkAllocateNothing) {
 }
 
 TEST_F(LoaderTest, ASecondVertexListKeepsFacesOnTheNewVertices) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("twice").Begin(0x4100);
   Vertices(w, {0, 0, 0, 1, 0, 0, 0, 1, 0});
   BeginFaces(w, {0, 1, 2, 2, 1, 0});
@@ -186,7 +186,7 @@ TEST_F(LoaderTest, ASecondVertexListKeepsFacesOnTheNewVertices) {
 }
 
 TEST_F(LoaderTest, FacesBeforeAnyVertexAreDropped) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("early").Begin(0x4100);
   BeginFaces(w, {0, 1, 2});
   w.End();
@@ -196,7 +196,7 @@ TEST_F(LoaderTest, FacesBeforeAnyVertexAreDropped) {
 }
 
 TEST_F(LoaderTest, MatrixOutsideAMeshChangesNothing) {
-  ChunkWriter w;
+  Chunks w;
   w.Begin(0x4000).Name("lamp");
   w.Begin(0x4600).F32(1).F32(2).F32(3);
   w.Floats(0x4160, {2, 0, 0, 0, 2, 0, 0, 0, 2, 10, 0, 0});
@@ -234,17 +234,17 @@ TEST_F(LoaderTest, RepeatedVertexAndFaceListsLeaveFacesOnTheIndicesTheyName) {
     return (seed >> 16) % below;
   };
   for (int round = 0; round < 40; ++round) {
-    ChunkWriter w;
+    Chunks w;
     std::vector<std::array<std::uint32_t, 3>> faces;
     std::uint32_t vertexCount = 0;
-    auto vertexList = [&](ChunkWriter& out) {
+    auto vertexList = [&](Chunks& out) {
       vertexCount = 1 + next(9);
       out.Begin(0x4110).U16(static_cast<std::uint16_t>(vertexCount));
       for (std::uint32_t i = 0; i < 3 * vertexCount; ++i) out.F32(static_cast<float>(i));
       out.End();
       for (auto& face : faces) ReplaceUnder(face.data(), vertexCount);
     };
-    auto faceList = [&](ChunkWriter& out) {
+    auto faceList = [&](Chunks& out) {
       const std::uint32_t count = 1 + next(12);
       out.Begin(0x4120).U16(static_cast<std::uint16_t>(count));
       faces.clear();

@@ -1,11 +1,11 @@
 // Targa files: the texel layout, mip levels and chain sizes, the truncating
 // average, and every kind of file that is refused.
-#include "loader_support.h"
+#include "loader_fixture.h"
 #include "loaders/texture_file.h"
 
 TEST_F(LoaderTest, TexelsAreStoredRedGreenBlueWithTheirMipChain) {
   // 2 x 2: red 10, 11, 12, 13; green and blue differ per texel.
-  WriteFile("Textures/SMALL.TGA", MakeTarga(2, 2, {10, 1, 200, 11, 2, 201, 12, 3, 202, 13, 5, 203}));
+  WriteFile("Textures/SMALL.TGA", TargaFile(2, 2, {10, 1, 200, 11, 2, 201, 12, 3, 202, 13, 5, 203}));
   Texture* texture = LoadTexture("Textures\\small.tga");
   ASSERT_NE(texture, nullptr);
   EXPECT_EQ(texture->width, 2);
@@ -21,14 +21,14 @@ TEST_F(LoaderTest, TexelsAreStoredRedGreenBlueWithTheirMipChain) {
 }
 
 TEST_F(LoaderTest, ChainLengthFollowsTheSide) {
-  WriteFile("Textures/ONE.TGA", MakeTarga(1, 1, {7, 8, 9}));
+  WriteFile("Textures/ONE.TGA", TargaFile(1, 1, {7, 8, 9}));
   Texture* one = LoadTexture("Textures\\ONE.TGA");
   ASSERT_NE(one, nullptr);
   EXPECT_EQ(one->mipLevels, 1);
 
   std::vector<std::uint8_t> rgb(256 * 256 * 3);
   for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i % 3 == 0 ? 200 : 40);
-  WriteFile("Textures/BIG.TGA", MakeTarga(256, 256, rgb));
+  WriteFile("Textures/BIG.TGA", TargaFile(256, 256, rgb));
   Texture* big = LoadTexture("Textures\\BIG.TGA");
   ASSERT_NE(big, nullptr);
   EXPECT_EQ(big->mipLevels, 9);
@@ -42,10 +42,10 @@ TEST_F(LoaderTest, ChainLengthFollowsTheSide) {
 }
 
 TEST_F(LoaderTest, UnusableFilesAreRefusedAndLeaveAnEmptyEntry) {
-  WriteFile("Textures/W48.TGA", MakeTarga(48, 48));
-  WriteFile("Textures/W512.TGA", MakeTarga(512, 512));
-  WriteFile("Textures/WIDE.TGA", MakeTarga(4, 2));
-  std::vector<std::uint8_t> cut = MakeTarga(8, 8);
+  WriteFile("Textures/W48.TGA", TargaFile(48, 48));
+  WriteFile("Textures/W512.TGA", TargaFile(512, 512));
+  WriteFile("Textures/WIDE.TGA", TargaFile(4, 2));
+  std::vector<std::uint8_t> cut = TargaFile(8, 8);
   cut.pop_back();
   WriteFile("Textures/CUT.TGA", cut);
   WriteFile("Textures/HEAD.TGA", std::vector<std::uint8_t>(10, 0));
@@ -60,7 +60,7 @@ TEST_F(LoaderTest, UnusableFilesAreRefusedAndLeaveAnEmptyEntry) {
 }
 
 TEST_F(LoaderTest, EveryLoadAddsItsOwnRecord) {
-  WriteFile("Textures/TWICE.TGA", MakeTarga(4, 4));
+  WriteFile("Textures/TWICE.TGA", TargaFile(4, 4));
   Texture* a = LoadTexture("Textures\\TWICE.TGA");
   Texture* b = LoadTexture("Textures\\TWICE.TGA");
   ASSERT_NE(a, nullptr);

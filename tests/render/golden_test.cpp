@@ -10,7 +10,8 @@
 #include "platform/dx/dx_platform.h"
 #include "render/flares.h"
 #include "render/renderer.h"
-#include "render_support.h"
+#include "support/golden.h"
+#include "support/render_scene.h"
 
 namespace {
 
@@ -69,11 +70,11 @@ class GoldenTest : public ::testing::Test {
     ASSERT_TRUE(device.BeginFrame());
     EXPECT_TRUE(RenderFrame());
     device.EndFrame();
-    const std::string message = CompareWithGolden(name, device.ReadBack(), Width, Height);
+    const std::string message = CompareWithGolden("render", name, device.ReadBack(), Width, Height);
     EXPECT_TRUE(message.empty()) << message;
   }
 
-  TestDevice device;
+  HeadlessRenderDevice device;
 };
 
 // Quads with their own four corners (hard edges), the normal pointing away

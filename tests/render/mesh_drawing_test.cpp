@@ -11,7 +11,7 @@
 #include "platform/dx/dx_platform.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
-#include "render_support.h"
+#include "support/render_scene.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ class MeshDrawingTest : public ::testing::Test {
     return draws;
   }
 
-  TestDevice device;
+  HeadlessRenderDevice device;
   Camera* camera = nullptr;
   std::vector<RenderCall> log;
 };

@@ -9,7 +9,7 @@
 #include "render/renderer.h"
 #include "render/sprites.h"
 #include "render/transforms.h"
-#include "render_support.h"
+#include "support/render_scene.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ class SpritesTest : public ::testing::Test {
     return s;
   }
 
-  TestDevice device;
+  HeadlessRenderDevice device;
   Camera* camera = nullptr;
   std::vector<RenderCall> log;
 };

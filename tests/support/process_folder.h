@@ -1,29 +1,17 @@
 // A folder in the build tree that belongs to one test process: emptied when
 // made, removed when the process ends. CTest runs the cases of one test
 // binary as separate processes side by side, so a folder they shared would
-// be rewritten under a case that is reading it.
+// be rewritten under a case that is reading it. Every file a test writes
+// goes into one.
 #pragma once
 
-#include <unistd.h>
-
+#include <cstdint>
 #include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
-inline std::filesystem::path ProcessFolder(const std::string& name) {
-  namespace fs = std::filesystem;
-  static struct Made {
-    std::vector<fs::path> folders;
-    ~Made() {
-      std::error_code ec;
-      for (const fs::path& folder : folders) fs::remove_all(folder, ec);
-    }
-  } made;
-  const fs::path folder = fs::path(KAVRET_BINARY_DIR) / (name + "-" + std::to_string(::getpid()));
-  std::error_code ec;
-  fs::remove_all(folder, ec);
-  fs::create_directories(folder, ec);
-  made.folders.push_back(folder);
-  return folder;
-}
+// <build>/<name>-<process id>, empty; asking again for the same name empties it.
+std::filesystem::path ProcessFolder(const std::string& name);
+
+// Writes bytes to a file, making its folders first; false when it cannot.
+bool WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);

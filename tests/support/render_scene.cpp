@@ -1,50 +1,21 @@
-// Test support for the renderer tests (see render_support.h).
-#include "render_support.h"
+// The engine side of the drawing tests (see render_scene.h).
+#include "support/render_scene.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <utility>
 
 #include "device/render_device.h"
 #include "device/texture_surfaces.h"
 #include "effects/particles.h"
-#include "platform/capture/png_write.h"
-#include "platform/dx/dx_platform.h"
+#include "platform/dx/d3d.h"
+#include "platform/dx/ddraw.h"
 #include "platform/files/files.h"
-#include "process_folder.h"
 #include "render/renderer.h"
 #include "scene/normals.h"
+#include "support/process_folder.h"
 
 namespace {
-
-IDirectDraw* directDraw = nullptr;
-
-void SetDefaultStates(IDirect3DDevice2* device) {
-  const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {
-      {D3DRENDERSTATE_ANTIALIAS, D3DANTIALIAS_NONE},
-      {D3DRENDERSTATE_TEXTUREADDRESS, D3DTADDRESS_WRAP},
-      {D3DRENDERSTATE_TEXTUREPERSPECTIVE, TRUE},
-      {D3DRENDERSTATE_ZENABLE, TRUE},
-      {D3DRENDERSTATE_ZWRITEENABLE, TRUE},
-      {D3DRENDERSTATE_ZFUNC, D3DCMP_LESS},
-      {D3DRENDERSTATE_FILLMODE, D3DFILL_SOLID},
-      {D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD},
-      {D3DRENDERSTATE_MONOENABLE, FALSE},
-      {D3DRENDERSTATE_TEXTUREMAG, D3DFILTER_LINEAR},
-      {D3DRENDERSTATE_TEXTUREMIN, D3DFILTER_MIPLINEAR},
-      {D3DRENDERSTATE_CULLMODE, D3DCULL_NONE},
-      {D3DRENDERSTATE_SPECULARENABLE, FALSE},
-      {D3DRENDERSTATE_ZVISIBLE, FALSE},
-      {D3DRENDERSTATE_SUBPIXEL, FALSE},
-      {D3DRENDERSTATE_BLENDENABLE, FALSE},
-      {D3DRENDERSTATE_DITHERENABLE, TRUE},
-  };
-  for (const auto& [state, value] : states) device->SetRenderState(state, value);
-}
 
 // The lens textures: a soft round glow, a ring, a small hard disc, a hexagon-ish blob.
 void Glow(int x, int y, int side, std::uint8_t rgb[3]) {
@@ -80,49 +51,19 @@ void Blob(int x, int y, int side, std::uint8_t rgb[3]) {
 
 }  // namespace
 
-bool TestDevice::Create(int w, int h) {
+bool HeadlessRenderDevice::Create(int w, int h) {
   width = w;
   height = h;
-  DxResetForTests();
-  DxSetDriverSet(DxDriverSet::Headless);
   RenderDevice = {};
-  if (DirectDrawCreate(nullptr, &directDraw, nullptr) != DD_OK) return false;
-  IDirectDraw2* dd2 = nullptr;
-  if (directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<LPVOID*>(&dd2)) != DD_OK) return false;
-  RenderDevice.directDraw = directDraw;
-  RenderDevice.directDraw2 = dd2;
-  if (dd2->SetCooperativeLevel(nullptr, DDSCL_NORMAL) != DD_OK) return false;
-
-  DDSURFACEDESC desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-  desc.dwWidth = static_cast<DWORD>(w);
-  desc.dwHeight = static_cast<DWORD>(h);
-  desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY;
-  if (dd2->CreateSurface(&desc, &RenderDevice.backBuffer, nullptr) != DD_OK) return false;
-  desc.dwFlags |= DDSD_ZBUFFERBITDEPTH;
-  desc.dwZBufferBitDepth = 16;
-  desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER;
-  if (dd2->CreateSurface(&desc, &RenderDevice.zBuffer, nullptr) != DD_OK) return false;
-  if (RenderDevice.backBuffer->AddAttachedSurface(RenderDevice.zBuffer) != DD_OK) return false;
-
-  if (dd2->QueryInterface(IID_IDirect3D2, reinterpret_cast<LPVOID*>(&RenderDevice.direct3D)) != DD_OK)
-    return false;
-  if (RenderDevice.direct3D->CreateDevice(IID_IDirect3DRGBDevice, RenderDevice.backBuffer, &RenderDevice.device) !=
-      D3D_OK)
-    return false;
-  if (RenderDevice.direct3D->CreateViewport(&RenderDevice.viewport, nullptr) != D3D_OK) return false;
-  D3DVIEWPORT2 vp{};
-  vp.dwSize = sizeof vp;
-  vp.dwWidth = static_cast<DWORD>(w);
-  vp.dwHeight = static_cast<DWORD>(h);
-  vp.dvClipWidth = static_cast<float>(w);
-  vp.dvClipHeight = static_cast<float>(h);
-  vp.dvMaxZ = 1.0f;
-  if (RenderDevice.device->AddViewport(RenderDevice.viewport) != D3D_OK) return false;
-  if (RenderDevice.viewport->SetViewport2(&vp) != D3D_OK) return false;
-  if (RenderDevice.device->SetCurrentViewport(RenderDevice.viewport) != D3D_OK) return false;
-  SetDefaultStates(RenderDevice.device);
+  const bool opened = OpenHeadlessDevice(parts, w, h);
+  RenderDevice.directDraw = parts.directDraw;
+  RenderDevice.directDraw2 = parts.directDraw2;
+  RenderDevice.direct3D = parts.direct3D;
+  RenderDevice.backBuffer = parts.target;
+  RenderDevice.zBuffer = parts.zBuffer;
+  RenderDevice.device = parts.device;
+  RenderDevice.viewport = parts.viewport;
+  if (!opened || !SetDefaultRenderStates()) return false;
   RenderDevice.width = w;
   RenderDevice.height = h;
   RenderDevice.viewportRect = RECT{0, 0, w, h};
@@ -131,33 +72,21 @@ bool TestDevice::Create(int w, int h) {
   return true;
 }
 
-void TestDevice::Destroy() {
-  if (RenderDevice.viewport) RenderDevice.viewport->Release();
-  if (RenderDevice.device) RenderDevice.device->Release();
-  if (RenderDevice.direct3D) RenderDevice.direct3D->Release();
-  if (RenderDevice.zBuffer) RenderDevice.zBuffer->Release();
-  if (RenderDevice.backBuffer) RenderDevice.backBuffer->Release();
-  if (RenderDevice.directDraw2) RenderDevice.directDraw2->Release();
-  if (directDraw) directDraw->Release();
-  directDraw = nullptr;
+void HeadlessRenderDevice::Destroy() {
+  CloseHeadlessDevice(parts);
   RenderDevice = {};
-  DxResetForTests();
 }
 
-bool TestDevice::BeginFrame() {
+bool HeadlessRenderDevice::BeginFrame() {
   D3DRECT rect{0, 0, width, height};
   if (RenderDevice.viewport->Clear(1, &rect, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER) != D3D_OK) return false;
   RenderDevice.device->SetRenderState(D3DRENDERSTATE_BLENDENABLE, FALSE);
   return RenderDevice.device->BeginScene() == D3D_OK;
 }
 
-void TestDevice::EndFrame() { RenderDevice.device->EndScene(); }
+void HeadlessRenderDevice::EndFrame() { RenderDevice.device->EndScene(); }
 
-std::vector<std::uint8_t> TestDevice::ReadBack() const {
-  std::vector<std::uint8_t> rgb;
-  DxSurfaceToRgb888(RenderDevice.backBuffer, rgb, nullptr, nullptr);
-  return rgb;
-}
+std::vector<std::uint8_t> HeadlessRenderDevice::ReadBack() const { return ReadBackRgb(parts); }
 
 const std::string& TestDataDirectory() {
   static const std::string directory = [] {
@@ -169,26 +98,7 @@ const std::string& TestDataDirectory() {
 }
 
 void WriteTestTarga(const std::string& name, int side, TexelFunction texel) {
-  const std::string path = TestDataDirectory() + "/Textures/" + name;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return;
-  std::uint8_t header[18] = {};
-  header[2] = 2;
-  header[12] = static_cast<std::uint8_t>(side & 0xFF);
-  header[13] = static_cast<std::uint8_t>(side >> 8);
-  header[14] = header[12];
-  header[15] = header[13];
-  header[16] = 24;
-  std::fwrite(header, 1, sizeof header, file);
-  for (int y = 0; y < side; ++y) {
-    for (int x = 0; x < side; ++x) {
-      std::uint8_t rgb[3];
-      texel(x, y, side, rgb);
-      const std::uint8_t bgr[3] = {rgb[2], rgb[1], rgb[0]};
-      std::fwrite(bgr, 1, 3, file);
-    }
-  }
-  std::fclose(file);
+  WriteBytes(std::filesystem::path(TestDataDirectory()) / "Textures" / name, PaintedTarga(side, texel));
 }
 
 void StartTestScene(const std::string& dataDirectory) {
@@ -279,33 +189,6 @@ Light* AddTestLight(const char* name, Vec4 position, float red, float green, flo
   light->rangeSquared = range * range;
   light->farRangeSquared = farRange * farRange;
   return light;
-}
-
-std::string CompareWithGolden(const std::string& name, const std::vector<std::uint8_t>& rgb, int width,
-                              int height) {
-  const std::string base = std::string(KAVRET_SOURCE_DIR) + "/tests/render/golden/" + name;
-  const char* update = std::getenv("KAVRET_UPDATE_GOLDEN");
-  if (update && std::string(update) == "1") {
-    WritePngRgb(base + ".png", width, height, rgb);
-    return "";
-  }
-  std::vector<std::uint8_t> expected;
-  int w = 0, h = 0;
-  const bool found = ReadPngRgb(base + ".png", &w, &h, expected);
-  if (found && w == width && h == height && expected == rgb) return "";
-  // A failed picture goes into the build tree, never next to the reference.
-  const std::string failed = std::string(KAVRET_BINARY_DIR) + "/golden_failed/render";
-  std::filesystem::create_directories(failed);
-  const std::string actual = failed + "/" + name + ".actual.png";
-  WritePngRgb(actual, width, height, rgb);
-  std::size_t differing = 0;
-  if (found && w == width && h == height) {
-    for (std::size_t i = 0; i < rgb.size(); i += 3) {
-      if (rgb[i] != expected[i] || rgb[i + 1] != expected[i + 1] || rgb[i + 2] != expected[i + 2]) ++differing;
-    }
-  }
-  return (found ? "differs from " : "no reference ") + base + ".png (" + std::to_string(differing) +
-         " pixels differ); the frame is in " + actual;
 }
 
 std::vector<const RenderCall*> DrawCalls(const std::vector<RenderCall>& log) {

@@ -1,6 +1,7 @@
-// Shared by the renderer tests: a small headless software device set up as the
-// render device does it, a scene started and ended as the sequencer does it,
-// tiny Targa files written on the fly, and the golden-image comparison.
+// The engine side of the tests and benchmarks that draw: the demo's render
+// device on a headless device, scenes started and ended as the sequencer does
+// it, with tiny lens textures written on the fly, and small hand-made scene
+// content (cameras, meshes, lights).
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,14 @@
 #include "core/math.h"
 #include "render/device_calls.h"
 #include "scene/scene.h"
+#include "support/headless_device.h"
+#include "support/scene_records.h"
+#include "support/targa.h"
 
-// A headless device of width x height with the default render states the
-// demo's device gets, installed as RenderDevice.
-struct TestDevice {
+// The demo's render device (RenderDevice) on a headless device of width x
+// height, with the default render states the demo's device gets and textures
+// taken from system memory, as the software driver does.
+struct HeadlessRenderDevice {
   bool Create(int width, int height);
   void Destroy();
   // Clears colour and depth and begins the scene, as a frame starts.
@@ -21,22 +26,20 @@ struct TestDevice {
   void EndFrame();
   // The back buffer as packed RGB rows.
   std::vector<std::uint8_t> ReadBack() const;
+  HeadlessDevice parts;
   int width = 0;
   int height = 0;
 };
 
-// Starts a scene: every registry initialised and the renderer started with its
-// lens textures read from the data directory given, by default a temporary one
-// of tiny Targa files.
+// Starts a scene: the records, the renderer and the particle systems
+// initialised, the renderer's lens textures read from the data directory
+// given, by default a temporary one of tiny Targa files.
 void StartTestScene(const std::string& dataDirectory = "");
-// Ends it: every registry freed and the renderer's buffers released.
+// Ends it: everything freed and the renderer's buffers released.
 void EndTestScene();
 // The temporary data directory (created on first use) holding Textures/.
 const std::string& TestDataDirectory();
-
-// An uncompressed 24-bit Targa of side x side texels, texel(x, y) giving red,
-// green, blue; written under the test data directory as Textures/<name>.
-using TexelFunction = void (*)(int x, int y, int side, std::uint8_t rgb[3]);
+// A square Targa painted by `texel`, written as Textures/<name> there.
 void WriteTestTarga(const std::string& name, int side, TexelFunction texel);
 
 // A camera at eye looking at target with the up hint (0, 1, 0), made current,
@@ -56,13 +59,6 @@ MeshObject* AddTestGrid(const char* name, int n, float size, float repeat, Mater
 // A point light in the current group at a world position.
 Light* AddTestLight(const char* name, Vec4 position, float red, float green, float blue, float range,
                     float farRange);
-
-// Compares a frame with tests/render/golden/<name>.png exactly. On a mismatch
-// (or a missing reference) writes the frame into the build tree as
-// golden_failed/render/<name>.actual.png and says so in the returned message;
-// empty when equal. KAVRET_UPDATE_GOLDEN=1 writes the reference instead.
-std::string CompareWithGolden(const std::string& name, const std::vector<std::uint8_t>& rgb, int width,
-                              int height);
 
 // The draw calls of a call log.
 std::vector<const RenderCall*> DrawCalls(const std::vector<RenderCall>& log);

@@ -1,7 +1,7 @@
 // The shared building blocks: sprite materials and their random colours, the
 // sprite material rule, the camera, the sky sphere, the texture warm-up, the
 // step vector and the warnings for missing parts.
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ TEST_F(BlocksTest, SpriteMaterialsTakeThreeDrawsEachInOrder) {
   // 29358, 26962; each channel is the integer part of draw x 0.000030518 x 255.
   const int expected[9] = {0, 143, 49, 206, 149, 122, 89, 228, 209};
   SetRandomState(1);
-  int texturesBefore = CountList(Textures.first);
+  int texturesBefore = CountRecords(Textures.first);
   AddSpriteMaterials();
 
   const char* names[3] = {SpriteMaterialName, SpriteMaterialName2, SpriteMaterialName3};
@@ -30,7 +30,7 @@ TEST_F(BlocksTest, SpriteMaterialsTakeThreeDrawsEachInOrder) {
     ASSERT_NE(material->texture, nullptr) << names[m];
   }
   // fire002 and lens5 are loaded; the third shares the flares' first texture.
-  EXPECT_EQ(CountList(Textures.first), texturesBefore + 2);
+  EXPECT_EQ(CountRecords(Textures.first), texturesBefore + 2);
   ASSERT_NE(LensFlareTemplate, nullptr);
   EXPECT_EQ(FindMaterial(SpriteMaterialName3)->texture, LensFlareTemplate->materials[0]->texture);
   EXPECT_NE(FindMaterial(SpriteMaterialName)->texture, FindMaterial(SpriteMaterialName2)->texture);
@@ -53,9 +53,9 @@ TEST_F(BlocksTest, StandardRulePicksEveryFifteenthAndFifth) {
 TEST_F(BlocksTest, ParticleSpritesFillEverySlot) {
   AddSpriteMaterials();
   ParticleSystem* system = CreateParticleSystem(20);
-  int spritesBefore = CountList(Sprites.first);
+  int spritesBefore = CountRecords(Sprites.first);
   AddParticleSprites(system, StandardSpriteMaterial, 30.0f, 255, 50, 50, 0);
-  EXPECT_EQ(CountList(Sprites.first), spritesBefore + 20);
+  EXPECT_EQ(CountRecords(Sprites.first), spritesBefore + 20);
   Sprite* sprite = Sprites.last;
   for (int i = 19; i >= 0; --i, sprite = sprite->prev) {
     EXPECT_EQ(system->slots[i], &sprite->particle);

@@ -1,7 +1,7 @@
 // The Dante and Outro scenes: the eye's glide and where sparks may appear, the
 // drifting textures and rocking sphere; the Outro's greetings, the sun's
 // fountain and the camera's fly-back and drift.
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ TEST_F(DanteTest, SparksAppearOnlyAboveTheBurningFloor) {
   EXPECT_LT(lowY, -1900.0f);
   EXPECT_GT(highY, 1900.0f);
   // Ten systems of fifty red sparks of radius 30 over a floor at -1000.
-  EXPECT_EQ(CountList(ParticleSystems.first), 10);
+  EXPECT_EQ(CountRecords(ParticleSystems.first), 10);
   EXPECT_FLOAT_EQ(systems[9]->slots[49]->radius, 30.0f);
   EXPECT_FLOAT_EQ(systems[3]->lastCollider->distance, -1000.0f);
 }

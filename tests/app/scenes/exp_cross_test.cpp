@@ -1,7 +1,7 @@
 // The Exp and Cross scenes: the sphere collider placed on the model's sphere,
 // the circling emitter, the hidden first flare, and Cross's pan that never
 // reaches its end.
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ TEST_F(CrossTest, PanStopsNineteenSevenHundredthsShort) {
   EXPECT_EQ(camera->eye.z, eye.z);
   EXPECT_EQ(FindMeshObject("skysphere")->particle.position.y, eye.y);
   // No sprites but the flare template, no particle systems.
-  EXPECT_EQ(CountList(Sprites.first), 1);
+  EXPECT_EQ(CountRecords(Sprites.first), 1);
   EXPECT_EQ(ParticleSystems.first, nullptr);
 }
 

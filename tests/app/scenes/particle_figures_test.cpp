@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/settings.h"
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 

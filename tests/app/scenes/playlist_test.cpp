@@ -5,7 +5,7 @@
 // angles where the last pass left them.
 #include "device/settings.h"
 #include "device/texture_surfaces.h"
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 

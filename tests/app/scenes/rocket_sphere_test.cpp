@@ -1,7 +1,7 @@
 // The Rocket and Sphere scenes: timeline phases, ignition, lift-off, the
 // camera's spiral, the light pulse, the fly at the end, and the angles that a
 // looping demo carries on.
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 

@@ -1,18 +1,17 @@
-// Test support for the scene scripts: a small writer of model files (objects
-// with a one-triangle mesh at a position, lights, a camera, materials), tiny
-// Targa textures, and a fixture that gives each test a data directory of its
-// own and the registries the sequencer would set up.
+// The scene scripts' fixture: a small writer of model files (objects with a
+// one-triangle mesh at a position, lights, a camera, materials) on the support
+// library's chunk trees, and a fixture that gives each test a data directory
+// of its own with tiny textures, a headless render device and the registries
+// the sequencer would set up.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,43 +30,10 @@
 #include "platform/files/files.h"
 #include "render/flares.h"
 #include "scene/scene.h"
-
-// Little-endian chunks; Open/Close nest them and patch their lengths.
-class Chunks {
- public:
-  Chunks& Open(std::uint16_t id) {
-    starts_.push_back(bytes_.size());
-    U16(id);
-    return U32(0);
-  }
-  Chunks& Close() {
-    std::size_t start = starts_.back();
-    starts_.pop_back();
-    auto length = static_cast<std::uint32_t>(bytes_.size() - start);
-    std::memcpy(&bytes_[start + 2], &length, 4);
-    return *this;
-  }
-  Chunks& U8(std::uint8_t v) {
-    bytes_.push_back(v);
-    return *this;
-  }
-  Chunks& U16(std::uint16_t v) { return U8(v & 0xFF).U8(v >> 8); }
-  Chunks& U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
-  Chunks& F32(float f) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    return U32(bits);
-  }
-  Chunks& Text(const std::string& s) {
-    for (char c : s) U8(static_cast<std::uint8_t>(c));
-    return U8(0);
-  }
-  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-
- private:
-  std::vector<std::uint8_t> bytes_;
-  std::vector<std::size_t> starts_;
-};
+#include "support/chunks.h"
+#include "support/process_folder.h"
+#include "support/render_scene.h"
+#include "support/targa.h"
 
 // A scene file: materials first, then objects, lights and an optional camera,
 // in the order they were added.
@@ -100,14 +66,14 @@ class ModelFile {
 
   std::vector<std::uint8_t> Bytes() const {
     Chunks c;
-    c.Open(0x4D4D).Open(0x3D3D);
+    c.Begin(0x4D4D).Begin(0x3D3D);
     for (const auto& m : materials_) {
-      c.Open(0xAFFF).Open(0xA000).Text(m.name).Close();
-      if (!m.texture.empty()) c.Open(0xA200).Open(0xA300).Text(m.texture).Close().Close();
-      c.Close();
+      c.Begin(0xAFFF).Begin(0xA000).Name(m.name).End();
+      if (!m.texture.empty()) c.Begin(0xA200).Begin(0xA300).Name(m.texture).End().End();
+      c.End();
     }
     for (const auto& item : items_) WriteItem(c, item);
-    c.Close().Close();
+    c.End().End();
     return c.bytes();
   }
 
@@ -121,39 +87,39 @@ class ModelFile {
   };
 
   static void WriteItem(Chunks& c, const Item& item) {
-    c.Open(0x4000).Text(item.name);
+    c.Begin(0x4000).Name(item.name);
     const Vec4& p = item.a;
     switch (item.kind) {
       case Item::Mesh: {
-        c.Open(0x4100);
+        c.Begin(0x4100);
         // Corners in world coordinates, the frame an identity turn at p.
-        c.Open(0x4110).U16(3);
+        c.Begin(0x4110).U16(3);
         const float corner[3][3] = {{-50, -50, 0}, {50, -50, 0}, {0, 50, 20}};
         for (const auto& k : corner) c.F32(p.x + k[0]).F32(p.y + k[1]).F32(p.z + k[2]);
-        c.Close();
-        c.Open(0x4120).U16(1).U16(0).U16(1).U16(2).U16(0);
-        if (!item.material.empty()) c.Open(0x4130).Text(item.material).U16(1).U16(0).Close();
-        c.Close();
-        c.Open(0x4160);
+        c.End();
+        c.Begin(0x4120).U16(1).U16(0).U16(1).U16(2).U16(0);
+        if (!item.material.empty()) c.Begin(0x4130).Name(item.material).U16(1).U16(0).End();
+        c.End();
+        c.Begin(0x4160);
         const float frame[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, p.x, p.y, p.z};
         for (float f : frame) c.F32(f);
-        c.Close();
-        c.Close();
+        c.End();
+        c.End();
         break;
       }
       case Item::Empty:
         break;
       case Item::Lamp:
-        c.Open(0x4600).F32(p.x).F32(p.y).F32(p.z);
-        c.Open(0x0010).F32(item.b.x).F32(item.b.y).F32(item.b.z).Close();
-        c.Close();
+        c.Begin(0x4600).F32(p.x).F32(p.y).F32(p.z);
+        c.Begin(0x0010).F32(item.b.x).F32(item.b.y).F32(item.b.z).End();
+        c.End();
         break;
       case Item::Eye:
-        c.Open(0x4700).F32(p.x).F32(p.y).F32(p.z).F32(item.b.x).F32(item.b.y).F32(item.b.z).F32(0).F32(45);
-        c.Close();
+        c.Begin(0x4700).F32(p.x).F32(p.y).F32(p.z).F32(item.b.x).F32(item.b.y).F32(item.b.z).F32(0).F32(45);
+        c.End();
         break;
     }
-    c.Close();
+    c.End();
   }
 
   struct MaterialEntry {
@@ -164,75 +130,7 @@ class ModelFile {
   std::vector<Item> items_;
 };
 
-// A square 24-bit Targa image of one colour.
-inline std::vector<std::uint8_t> SolidTarga(int side, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  std::vector<std::uint8_t> file(18, 0);
-  file[2] = 2;
-  file[12] = static_cast<std::uint8_t>(side);
-  file[14] = static_cast<std::uint8_t>(side);
-  file[16] = 24;
-  for (int i = 0; i < side * side; ++i) {
-    file.push_back(blue);
-    file.push_back(green);
-    file.push_back(red);
-  }
-  return file;
-}
-
-template <typename T>
-int CountList(const T* first) {
-  int n = 0;
-  for (; first; first = first->next) ++n;
-  return n;
-}
-
 inline float Distance(const Vec4& a, const Vec4& b) { return VecLength(VecSub(a, b)); }
-
-// A headless DirectDraw/Direct3D device of 640 x 480 in RenderDevice, enough
-// for the scripts' texture warm-up to give textures their device side.
-class SceneDevice {
- public:
-  bool Create() {
-    DxResetForTests();
-    DxSetDriverSet(DxDriverSet::Headless);
-    RenderDevice = {};
-    if (DirectDrawCreate(nullptr, &directDraw_, nullptr) != DD_OK) return false;
-    IDirectDraw2* dd2 = nullptr;
-    if (directDraw_->QueryInterface(IID_IDirectDraw2, reinterpret_cast<LPVOID*>(&dd2)) != DD_OK) return false;
-    RenderDevice.directDraw = directDraw_;
-    RenderDevice.directDraw2 = dd2;
-    if (dd2->SetCooperativeLevel(nullptr, DDSCL_NORMAL) != DD_OK) return false;
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = 640;
-    desc.dwHeight = 480;
-    desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY;
-    if (dd2->CreateSurface(&desc, &RenderDevice.backBuffer, nullptr) != DD_OK) return false;
-    if (dd2->QueryInterface(IID_IDirect3D2, reinterpret_cast<LPVOID*>(&RenderDevice.direct3D)) != DD_OK) return false;
-    if (RenderDevice.direct3D->CreateDevice(IID_IDirect3DRGBDevice, RenderDevice.backBuffer, &RenderDevice.device) !=
-        D3D_OK)
-      return false;
-    RenderDevice.width = 640;
-    RenderDevice.height = 480;
-    RenderDevice.viewportRect = RECT{0, 0, 640, 480};
-    RenderDevice.texturesInSystemMemory = true;
-    return true;
-  }
-  void Destroy() {
-    if (RenderDevice.device) RenderDevice.device->Release();
-    if (RenderDevice.direct3D) RenderDevice.direct3D->Release();
-    if (RenderDevice.backBuffer) RenderDevice.backBuffer->Release();
-    if (RenderDevice.directDraw2) RenderDevice.directDraw2->Release();
-    if (directDraw_) directDraw_->Release();
-    directDraw_ = nullptr;
-    RenderDevice = {};
-    DxResetForTests();
-  }
-
- private:
-  IDirectDraw* directDraw_ = nullptr;
-};
 
 // Each test: its own data directory with the textures the scenes and the
 // flares name, a headless device with the demo window's viewport, and the listing of model
@@ -240,14 +138,12 @@ class SceneDevice {
 class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kavret-scenes-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = ProcessFolder("scenes").string();
     SetDataDirectory(dir_);
     for (const char* name : {"lens1", "lens2", "lens3", "lens4", "lens5", "fire002"}) {
       WriteFile(std::string("Textures/") + name + ".tga", SolidTarga(2, 200, 100, 50));
     }
-    ASSERT_TRUE(device_.Create());
+    ASSERT_TRUE(device_.Create(640, 480));
     listing_ = std::tmpfile();
     ASSERT_NE(listing_, nullptr);
     LoadState.listing = listing_;
@@ -258,14 +154,10 @@ class SceneTest : public ::testing::Test {
     LoadState.listing = nullptr;
     if (listing_) std::fclose(listing_);
     SetDataDirectory("");
-    std::filesystem::remove_all(dir_);
   }
 
   void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::filesystem::path path = std::filesystem::path(dir_) / name;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(WriteBytes(std::filesystem::path(dir_) / name, bytes));
   }
   void WriteModel(const std::string& file, const ModelFile& model) { WriteFile("Objects/" + file, model.Bytes()); }
 
@@ -283,5 +175,5 @@ class SceneTest : public ::testing::Test {
 
   std::string dir_;
   std::FILE* listing_ = nullptr;
-  SceneDevice device_;
+  HeadlessRenderDevice device_;
 };

@@ -1,6 +1,6 @@
 // The Swarm and Egypt scenes: the chain's shades and path with its riding
 // lights, the inside-out sky, and Egypt's swinging eye, pan and sign.
-#include "scene_support.h"
+#include "scene_fixture.h"
 
 namespace {
 

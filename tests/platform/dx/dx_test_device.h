@@ -1,5 +1,5 @@
-// A small render target, z-buffer and Direct3D device for the rasteriser tests,
-// built through the DirectDraw calls themselves, with helpers to draw and read.
+// The support library's headless device for the rasteriser tests, with the
+// states they draw with and helpers to draw and read.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +10,10 @@
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
 #include "platform/dx/dx_platform.h"
+#include "support/headless_device.h"
 
 struct TestDevice {
+  HeadlessDevice parts;
   IDirectDraw* dd = nullptr;
   IDirectDraw2* dd2 = nullptr;
   IDirect3D2* d3d = nullptr;
@@ -22,31 +24,14 @@ struct TestDevice {
   int width = 0, height = 0;
 
   TestDevice(int w, int h, bool withZ = true) : width(w), height(h) {
-    DxResetForTests();
-    DxSetDriverSet(DxDriverSet::Headless);
-    EXPECT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    EXPECT_EQ(dd->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dd2)), DD_OK);
-    EXPECT_EQ(dd2->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.dwWidth = static_cast<DWORD>(w);
-    desc.dwHeight = static_cast<DWORD>(h);
-    desc.ddsCaps.dwCaps = DDSCAPS_3DDEVICE | DDSCAPS_SYSTEMMEMORY;
-    EXPECT_EQ(dd2->CreateSurface(&desc, &target, nullptr), DD_OK);
-    if (withZ) {
-      desc.dwFlags |= DDSD_ZBUFFERBITDEPTH;
-      desc.dwZBufferBitDepth = 16;
-      desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER;
-      EXPECT_EQ(dd2->CreateSurface(&desc, &z, nullptr), DD_OK);
-      EXPECT_EQ(target->AddAttachedSurface(z), DD_OK);
-    }
-    EXPECT_EQ(dd2->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d)), DD_OK);
-    EXPECT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
-    EXPECT_EQ(d3d->CreateViewport(&viewport, nullptr), D3D_OK);
-    EXPECT_EQ(device->AddViewport(viewport), D3D_OK);
-    SetViewport(0, 0, w, h);
-    EXPECT_EQ(device->SetCurrentViewport(viewport), D3D_OK);
+    EXPECT_TRUE(OpenHeadlessDevice(parts, w, h, withZ));
+    dd = parts.directDraw;
+    dd2 = parts.directDraw2;
+    d3d = parts.direct3D;
+    target = parts.target;
+    z = parts.zBuffer;
+    device = parts.device;
+    viewport = parts.viewport;
     // The demo's fixed states, with dithering off so that colours are exact.
     device->SetRenderState(D3DRENDERSTATE_ZENABLE, TRUE);
     device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, TRUE);
@@ -59,12 +44,7 @@ struct TestDevice {
 
   ~TestDevice() {
     device->EndScene();
-    viewport->Release();
-    device->Release();
-    d3d->Release();
-    dd2->Release();
-    dd->Release();  // takes the surfaces with it
-    DxResetForTests();
+    CloseHeadlessDevice(parts);
   }
 
   void SetViewport(int x, int y, int w, int h) {

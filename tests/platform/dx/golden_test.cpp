@@ -2,17 +2,14 @@
 // intersecting lit triangles, additive glows, dithering), drawn by the
 // reference path so that speed work on the fast path cannot move it, compared
 // pixel for pixel with a committed PNG. On a difference the actual picture is
-// written into the build tree as golden_failed/dx/scene.actual.png.
+// written into the build tree as golden_failed/platform/dx/scene.actual.png.
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "dx_test_device.h"
-#include "platform/capture/png_write.h"
+#include "support/golden.h"
 
 namespace {
-
-const std::string goldenDir = std::string(KAVRET_SOURCE_DIR) + "/tests/dx/golden/";
 
 void DrawScene(TestDevice& d) {
   d.device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
@@ -70,13 +67,6 @@ TEST(Golden, SmallSceneMatchesTheReferencePicture) {
   int w = 0, h = 0;
   ASSERT_TRUE(DxSurfaceToRgb888(d.target, actual, &w, &h));
 
-  std::vector<std::uint8_t> expected;
-  int ew = 0, eh = 0;
-  const bool haveReference = ReadPngRgb(goldenDir + "scene.png", &ew, &eh, expected);
-  if (!haveReference || ew != w || eh != h || expected != actual) {
-    const std::string failed = std::string(KAVRET_BINARY_DIR) + "/golden_failed/dx";
-    std::filesystem::create_directories(failed);
-    WritePngRgb(failed + "/scene.actual.png", w, h, actual);
-    FAIL() << "picture differs from " << goldenDir << "scene.png; see " << failed << "/scene.actual.png";
-  }
+  const std::string message = CompareWithGolden("platform/dx", "scene", actual, w, h);
+  EXPECT_TRUE(message.empty()) << message;
 }

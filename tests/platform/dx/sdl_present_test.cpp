@@ -10,7 +10,7 @@
 #include "dx_test_device.h"
 #include "platform/capture/png_write.h"
 #include "platform/win/win_platform.h"
-#include "private_x_server.h"
+#include "support/private_x_server.h"
 #include "x_readback.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,1 +1,0 @@
-target_link_libraries(test_device PRIVATE kavret_device kavret_dx kavret_win)
