@@ -15,6 +15,7 @@
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -54,8 +55,7 @@ class FrameLoopTest : public ::testing::Test {
     WinStartup(WinBackend::Headless);
     DxResetForTests();
     DxSetFrameSink(KeepFrame, nullptr);
-    settings = fs::temp_directory_path() / ("kavret-loop-" + std::to_string(::getpid()) + ".reg");
-    fs::remove(settings);
+    settings = ProcessFolder("frame-loop") / "settings.reg";
     RegistrySetFile(settings.string());
     MusicSetOutput(MusicOutput::Silent);
     ResetSequencer();
@@ -73,7 +73,6 @@ class FrameLoopTest : public ::testing::Test {
     ResetSequencer();
     runOptions = {};
     WinShutdown();
-    fs::remove(settings);
   }
   fs::path settings;
 };

@@ -15,6 +15,7 @@
 #include "platform/win/win_platform.h"
 #include "scene/scene.h"
 #include "test_modules.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -96,8 +97,7 @@ class SequencerTest : public ::testing::Test {
     playNumbers.clear();
     std::fill(std::begin(frames), std::end(frames), 0);
     DemoSettings = DemoSettingsRecord{};
-    dataDir = fs::temp_directory_path() / ("kavret-seq-" + std::to_string(::getpid()));
-    fs::remove_all(dataDir);
+    dataDir = ProcessFolder("sequencer");
     WriteTinyModules(dataDir);
     SetDataDirectory(dataDir.string());
     MusicSetOutput(MusicOutput::Silent);
@@ -110,7 +110,6 @@ class SequencerTest : public ::testing::Test {
     ResetSequencer();
     WinShutdown();
     SetDataDirectory(".");
-    fs::remove_all(dataDir);
   }
   // Steps until the scene index changes; returns the number of steps.
   int StepsThroughScene() {

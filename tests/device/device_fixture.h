@@ -7,24 +7,24 @@
 #include <cstring>
 
 #include "device/display_drivers.h"
+#include <string>
+
 #include "device/render_device.h"
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
-#include <cstdio>
-#include <string>
-
 #include "platform/dx/dx_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
+#include "support/process_folder.h"
 
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WinStartup(WinBackend::Headless);
     DxResetForTests();
-    // The set-up dialog loads and saves settings: keep them away from the user's.
-    settingsFile = ::testing::TempDir() + "kavret_device_test.reg";
-    std::remove(settingsFile.c_str());
+    // The set-up dialog loads and saves settings: keep them away from the
+    // user's, and from the other cases running side by side.
+    settingsFile = (ProcessFolder("device") / "settings.reg").string();
     RegistrySetFile(settingsFile);
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
@@ -45,7 +45,6 @@ class DeviceTest : public ::testing::Test {
     DxResetForTests();
     WinShutdown();
     mainWindow = nullptr;
-    std::remove(settingsFile.c_str());
   }
 
   std::string settingsFile;

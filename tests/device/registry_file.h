@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "device/settings.h"
 #include "platform/registry/winreg.h"
+#include "support/process_folder.h"
 
 struct StoredValue {
   bool found = false;
@@ -25,11 +25,8 @@ class TempRegistry {
  public:
   TempRegistry() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = (std::filesystem::temp_directory_path() /
-             ("kavret-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-              std::to_string(::getpid()) + ".reg"))
+    path_ = (ProcessFolder("registry") / (std::string(info->test_suite_name()) + "-" + info->name() + ".reg"))
                 .string();
-    std::filesystem::remove(path_);
     RegistrySetFile(path_);
   }
   ~TempRegistry() {

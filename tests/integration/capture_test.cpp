@@ -20,6 +20,7 @@
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -75,8 +76,7 @@ int CaptureShortRun(const fs::path& dir, bool looping, long frames) {
 }  // namespace
 
 TEST(CaptureRun, SoundLinesUpWithFramesAndCuesLandOnFrameBoundaries) {
-  const fs::path dir = fs::temp_directory_path() / ("kavret-cap-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  const fs::path dir = ProcessFolder("capture") / "run";
   ASSERT_EQ(CaptureShortRun(dir, false, 0), 0);
 
   // One empty frame, then budget + 2 frames per scene.
@@ -110,8 +110,7 @@ TEST(CaptureRun, SoundLinesUpWithFramesAndCuesLandOnFrameBoundaries) {
 TEST(CaptureRun, TwoRunsOfTheProgramGiveIdenticalFramesAndSound) {
   // Separate processes: the random generator and the scenes' looping angles
   // start from their initial values in each, as they do for a user.
-  const fs::path base = fs::temp_directory_path() / ("kavret-det-" + std::to_string(::getpid()));
-  fs::remove_all(base);
+  const fs::path base = ProcessFolder("determinism");
   const long frames = 2 * (1 + kSceneCount * (kShortBudget + 2));
   for (const char* run : {"a", "b"}) {
     const std::string command = std::string(KAVRET_BINARY_DIR) + "/app/kavret --capture " + (base / run).string() +

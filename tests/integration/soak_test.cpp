@@ -20,6 +20,7 @@
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
 #include "scene/scene.h"
+#include "support/process_folder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;  // freed memory is held in quarantine: sizes say nothing
@@ -57,7 +58,7 @@ void Watch(long) {
 
 TEST(Soak, LoopingPassesLeaveNothingBehind) {
   WinStartup(WinBackend::Headless);
-  const auto settings = std::filesystem::temp_directory_path() / ("kavret-soak-" + std::to_string(::getpid()));
+  const auto settings = ProcessFolder("soak") / "settings.reg";
   RegistrySetFile(settings.string());
   SetDataDirectory(KAVRET_TEST_DATA_DIR);
   MusicSetOutput(MusicOutput::Silent);
@@ -79,7 +80,6 @@ TEST(Soak, LoopingPassesLeaveNothingBehind) {
   WinShutdown();
   ResetSequencer();
   runOptions = {};
-  std::filesystem::remove(settings);
 
   ASSERT_EQ(passesSeen, kPasses);
   // Every scene's records were freed at the end.

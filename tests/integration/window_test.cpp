@@ -15,6 +15,7 @@
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -106,8 +107,7 @@ TEST(RealWindow, OpensTitledWindowEscapeSkipsAndCloseEnds) {
   unsetenv("SDL_VIDEODRIVER");
   LeakCheckPause pause;
   ASSERT_TRUE(WinStartup(WinBackend::Sdl)) << SDL_GetError();
-  const fs::path settings = fs::temp_directory_path() / ("kavret-window-" + std::to_string(::getpid()) + ".reg");
-  fs::remove(settings);
+  const fs::path settings = ProcessFolder("window") / "settings.reg";
   RegistrySetFile(settings.string());
   MusicSetOutput(MusicOutput::Silent);
   SetDataDirectory(KAVRET_TEST_DATA_DIR);
@@ -120,7 +120,6 @@ TEST(RealWindow, OpensTitledWindowEscapeSkipsAndCloseEnds) {
   WinShutdown();
   DialogSetViewObserver(nullptr);
   runOptions = {};
-  fs::remove(settings);
 
   EXPECT_EQ(result, 0);
   EXPECT_EQ(seen.title, "Ossik Kavret Demo");

@@ -14,7 +14,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
-#include "process_folder.h"
+#include "support/process_folder.h"
 #include "tools/content/content.h"
 #include "xm_reader.h"
 
@@ -173,8 +173,7 @@ TEST(Modules, ThreeDifferentPieces) {
 }
 
 TEST(Modules, GeneratorIsDeterministic) {
-  const fs::path again = fs::path(KAVRET_BINARY_DIR) / "test-music" / "second";
-  fs::remove_all(again);
+  const fs::path again = ProcessFolder("test-music-again");
   ASSERT_TRUE(WriteMusic(again.string()));
   for (const Expected& e : kModules) {
     const auto first = ReadFile(MusicDir() / e.file);
@@ -185,9 +184,7 @@ TEST(Modules, GeneratorIsDeterministic) {
 
 TEST(Modules, UnwritableDirectoryIsReported) {
   // A file where the Midas directory should go.
-  const fs::path blocked = fs::path(KAVRET_BINARY_DIR) / "test-music" / "blocked";
-  fs::remove_all(blocked);
-  fs::create_directories(blocked);
+  const fs::path blocked = ProcessFolder("test-music-blocked");
   std::ofstream(blocked / "Midas") << "not a directory";
   EXPECT_FALSE(WriteMusic(blocked.string()));
 }

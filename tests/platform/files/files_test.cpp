@@ -5,15 +5,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "fifo_watch.h"
+#include "support/fifo_watch.h"
 #include "platform/files/files.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
 class DataFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("kavret-files-" + std::to_string(::getpid()));
+    dir = ProcessFolder("files");
     fs::create_directories(dir / "Objects");
     fs::create_directories(dir / "textures");
     std::ofstream(dir / "Objects" / "rocketscene01.3ds") << "rocket";

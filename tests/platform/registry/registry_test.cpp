@@ -11,21 +11,20 @@
 #include <vector>
 
 #include "device/settings.h"
-#include "fifo_watch.h"
+#include "support/fifo_watch.h"
 #include "platform/registry/winreg.h"
+#include "support/process_folder.h"
 
 namespace fs = std::filesystem;
 
 class RegistryFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    file = fs::temp_directory_path() / ("kavret-reg-" + std::to_string(::getpid()) + ".reg");
-    fs::remove(file);
+    file = ProcessFolder("registry") / "settings.reg";
     RegistrySetFile(file.string());
   }
   void TearDown() override {
     RegistrySetReadOnly(false);
-    fs::remove(file);
   }
   std::string Contents() {
     std::ifstream in(file);
