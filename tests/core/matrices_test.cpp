@@ -25,15 +25,6 @@ Matrix Sample() {
 
 }  // namespace
 
-TEST(Matrices, IdentityAndConstructorsLayout) {
-  Matrix id = MatIdentity();
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(id[i], (i % 5 == 0) ? 1.0f : 0.0f);
-  Matrix t = MatTranslate(1, 2, 3);
-  EXPECT_EQ(t[12], 1.0f); EXPECT_EQ(t[13], 2.0f); EXPECT_EQ(t[14], 3.0f); EXPECT_EQ(t[15], 1.0f);
-  Matrix s = MatScale(2, 3, 4);
-  EXPECT_EQ(s[0], 2.0f); EXPECT_EQ(s[5], 3.0f); EXPECT_EQ(s[10], 4.0f); EXPECT_EQ(s[15], 1.0f);
-}
-
 TEST(Matrices, RotationSigns) {
   const float quarter = static_cast<float>(M_PI / 2);
   Vec4 y{0, 1, 0, 1}, z{0, 0, 1, 1}, x{1, 0, 0, 1};

@@ -50,12 +50,6 @@ TEST(Vectors, NormalizeMultipliesByFloatReciprocal) {
   EXPECT_NEAR(VecLength(u), 1.0f, 1e-6f);
 }
 
-TEST(Vectors, SetOrigin) {
-  Vec4 v{4.0f, 5.0f, 6.0f, 7.0f};
-  VecSetOrigin(v);
-  EXPECT_EQ(v.x, 0.0f); EXPECT_EQ(v.y, 0.0f); EXPECT_EQ(v.z, 0.0f); EXPECT_EQ(v.w, 1.0f);
-}
-
 TEST(Vectors, TransformIsRowVectorTimesMatrix) {
   Matrix m;
   for (int i = 0; i < 16; ++i) m[i] = static_cast<float>(i + 1);
