@@ -114,3 +114,25 @@ struct DxDisplayState {
   bool sdlFullScreen;
 };
 DxDisplayState DxCurrentDisplay();
+
+// What tests and benchmarks may ask of the stand-in's objects, whose insides
+// stay with the stand-in.
+// Surfaces a DirectDraw object made and has not destroyed yet (top-level ones:
+// a complex surface counts once, with its chain).
+int DxSurfaceCount(IDirectDraw* directDraw);
+// The driver a DirectDraw object was opened on.
+const DxDriverInfo* DxDriverOf(IDirectDraw* directDraw);
+ULONG DxReferenceCount(IDirectDrawSurface* surface);
+// The surface a complex surface owns next in its chain (the next mip level, a
+// flipping primary's back buffer); null at the end of the chain.
+IDirectDrawSurface* DxNextInChain(IDirectDrawSurface* surface);
+// The z-buffer attached to a surface, its clipper, and a clipper's window.
+IDirectDrawSurface* DxAttachedZBuffer(IDirectDrawSurface* surface);
+IDirectDrawClipper* DxSurfaceClipper(IDirectDrawSurface* surface);
+HWND DxClipperWindow(IDirectDrawClipper* clipper);
+// A surface's memory, read as it is, without locking it (which would count as
+// a call and mark the surface changed); pitch in bytes.
+const std::uint8_t* DxSurfaceMemory(IDirectDrawSurface* surface, LONG* pitch);
+// The viewport as last set, and whether a device is between BeginScene and EndScene.
+D3DVIEWPORT2 DxViewportData(IDirect3DViewport2* viewport);
+bool DxDeviceInScene(IDirect3DDevice2* device);
