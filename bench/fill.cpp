@@ -153,7 +153,7 @@ void Run(benchmark::State& state, bool textured, bool additive, bool small = fal
   FillDevice fill;
   for (auto _ : state) {
     fill.Frame(textured, additive, small);
-    benchmark::DoNotOptimize(fill.target->memory.get());
+    benchmark::DoNotOptimize(DxSurfaceMemory(fill.target, nullptr));
   }
   const double pixels = static_cast<double>(state.iterations()) * kWidth * kHeight * kLayers;
   state.counters["Mpixel/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsRate);

@@ -59,10 +59,11 @@ class DeviceTest : public ::testing::Test {
     return CreateDirectDraw() && CreateSurfaces() && CreateDirect3D();
   }
 
-  static DWORD Caps(IDirectDrawSurface* s) {
+  static DDSURFACEDESC Desc(IDirectDrawSurface* s) {
     DDSURFACEDESC d{};
     d.dwSize = sizeof d;
     s->GetSurfaceDesc(&d);
-    return d.ddsCaps.dwCaps;
+    return d;
   }
+  static DWORD Caps(IDirectDrawSurface* s) { return Desc(s).ddsCaps.dwCaps; }
 };

@@ -64,18 +64,19 @@ TEST_F(DeviceTest, WindowedSetupMakesAnOffscreenBackBufferAndAClipper) {
   EXPECT_TRUE(Caps(rd.primarySurface) & DDSCAPS_PRIMARYSURFACE);
   EXPECT_FALSE(Caps(rd.primarySurface) & DDSCAPS_FLIP);
   EXPECT_EQ(Caps(rd.backBuffer) & (DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY), DDSCAPS_3DDEVICE | DDSCAPS_VIDEOMEMORY);
-  EXPECT_EQ(rd.backBuffer->width, 640);
-  EXPECT_EQ(rd.zBuffer->width, 640);
-  EXPECT_EQ(rd.zBuffer->height, 480);
-  EXPECT_EQ(rd.backBuffer->attachedZ, rd.zBuffer);
+  EXPECT_EQ(Desc(rd.backBuffer).dwWidth, 640u);
+  EXPECT_EQ(Desc(rd.zBuffer).dwWidth, 640u);
+  EXPECT_EQ(Desc(rd.zBuffer).dwHeight, 480u);
+  EXPECT_EQ(DxAttachedZBuffer(rd.backBuffer), rd.zBuffer);
   ASSERT_NE(rd.clipper, nullptr);
-  EXPECT_EQ(rd.clipper->window, mainWindow);
-  EXPECT_EQ(rd.primarySurface->clipper, rd.clipper);
+  EXPECT_EQ(DxClipperWindow(rd.clipper), mainWindow);
+  EXPECT_EQ(DxSurfaceClipper(rd.primarySurface), rd.clipper);
   // The software device textures from system memory.
   EXPECT_TRUE(rd.texturesInSystemMemory);
-  EXPECT_EQ(rd.viewport->data.dwWidth, 640u);
-  EXPECT_EQ(rd.viewport->data.dvClipWidth, 640.0f);
-  EXPECT_EQ(rd.viewport->data.dvMaxZ, 1.0f);
+  const D3DVIEWPORT2 viewport = DxViewportData(rd.viewport);
+  EXPECT_EQ(viewport.dwWidth, 640u);
+  EXPECT_EQ(viewport.dvClipWidth, 640.0f);
+  EXPECT_EQ(viewport.dvMaxZ, 1.0f);
 }
 
 TEST_F(DeviceTest, WindowedBackBufferFallsBackToSystemMemory) {
@@ -104,7 +105,7 @@ TEST_F(DeviceTest, FullScreenSetupMakesAFlippingChainInTheChosenMode) {
   EXPECT_EQ(DxCurrentDisplay().bitsPerPixel, 16u);
   EXPECT_TRUE(Caps(rd.primarySurface) & DDSCAPS_FLIP);
   EXPECT_TRUE(Caps(rd.backBuffer) & DDSCAPS_BACKBUFFER);
-  EXPECT_EQ(rd.primarySurface->next, rd.backBuffer);
+  EXPECT_EQ(DxNextInChain(rd.primarySurface), rd.backBuffer);
   EXPECT_TRUE(Caps(rd.zBuffer) & DDSCAPS_VIDEOMEMORY);
   EXPECT_EQ(rd.clipper, nullptr);
   ShutdownDevice();
@@ -176,7 +177,7 @@ TEST_F(DeviceTest, WindowedFramesReachTheSink) {
   // A viewport clear that fails makes BeginFrame report false without a scene.
   DxFailNext(DxMethod::Clear, 1);
   EXPECT_FALSE(BeginFrame());
-  EXPECT_FALSE(RenderDevice.device->inScene);
+  EXPECT_FALSE(DxDeviceInScene(RenderDevice.device));
 }
 
 TEST_F(DeviceTest, BusyFlipsCountAsSuccessAndLostSurfacesComeBack) {

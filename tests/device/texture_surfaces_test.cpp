@@ -82,7 +82,7 @@ TEST_F(DeviceTest, FormatSearchTakesTheLastMatch) {
 
 TEST_F(DeviceTest, UploadsTheMipChainThroughThePitch) {
   ASSERT_TRUE(SetupDisplay());
-  const size_t before = RenderDevice.directDraw->surfaces.size();
+  const int before = DxSurfaceCount(RenderDevice.directDraw);
   Texture* t = MakeTexture(8, 4);
   ASSERT_TRUE(EnsureTexture(t));
   ASSERT_NE(t->surfaces, nullptr);
@@ -90,27 +90,27 @@ TEST_F(DeviceTest, UploadsTheMipChainThroughThePitch) {
   // Rows of 8, 4, 2 and 1 texels, each padded to a 16-byte pitch.
   for (int l = 0, side = 8; l < 4; ++l, side /= 2) {
     ASSERT_NE(level, nullptr);
-    EXPECT_EQ(level->width, side);
-    EXPECT_EQ(level->pitch, 16);  // wider than the row below the top level
+    EXPECT_EQ(Desc(level).dwWidth, static_cast<DWORD>(side));
+    EXPECT_EQ(Desc(level).lPitch, 16);  // wider than the row below the top level
     for (int y = 0; y < side; ++y)
       for (int x = 0; x < side; ++x) EXPECT_EQ(Texel(level, x, y), Expected(x, y, l)) << l << " " << x << "," << y;
-    level = level->ownsNext ? level->next : nullptr;
+    level = DxNextInChain(level);
   }
   EXPECT_EQ(level, nullptr);
   // The upload hands its references back: releasing frees every surface.
   FreeTexture(t);
-  EXPECT_EQ(RenderDevice.directDraw->surfaces.size(), before);
+  EXPECT_EQ(DxSurfaceCount(RenderDevice.directDraw), before);
 }
 
 TEST_F(DeviceTest, SystemMemoryTexturesShareOneSurfaceAndNeverLoad) {
   ASSERT_TRUE(SetupDisplay());
   ASSERT_TRUE(RenderDevice.texturesInSystemMemory);
-  const size_t before = RenderDevice.directDraw->surfaces.size();
+  const int before = DxSurfaceCount(RenderDevice.directDraw);
   Texture* t = MakeTexture(4, 3);
   EnsureTexture(t);
   EXPECT_EQ(t->surfaces->sourceSurface, t->surfaces->deviceSurface);
-  EXPECT_EQ(t->surfaces->sourceSurface->refs, 2u);
-  EXPECT_EQ(RenderDevice.directDraw->surfaces.size(), before + 1);
+  EXPECT_EQ(DxReferenceCount(t->surfaces->sourceSurface), 2u);
+  EXPECT_EQ(DxSurfaceCount(RenderDevice.directDraw), before + 1);
   EXPECT_FALSE(t->surfaces->reload);
 
   ASSERT_TRUE(BindTexture(t));
@@ -133,7 +133,7 @@ TEST_F(DeviceTest, SystemMemoryTexturesShareOneSurfaceAndNeverLoad) {
   EXPECT_EQ(state, t->surfaces->handle);
 
   FreeTexture(t);
-  EXPECT_EQ(RenderDevice.directDraw->surfaces.size(), before);
+  EXPECT_EQ(DxSurfaceCount(RenderDevice.directDraw), before);
 }
 
 TEST_F(DeviceTest, VideoMemoryTexturesLoadTheirCopyOnBind) {
@@ -143,13 +143,13 @@ TEST_F(DeviceTest, VideoMemoryTexturesLoadTheirCopyOnBind) {
   EnsureTexture(t);
   TextureSurfaces* s = t->surfaces;
   ASSERT_NE(s->deviceSurface, s->sourceSurface);
-  EXPECT_TRUE(s->deviceSurface->caps & DDSCAPS_VIDEOMEMORY);
-  EXPECT_TRUE(s->deviceSurface->caps & DDSCAPS_ALLOCONLOAD);
-  EXPECT_TRUE(s->sourceSurface->caps & DDSCAPS_SYSTEMMEMORY);
+  EXPECT_TRUE(Caps(s->deviceSurface) & DDSCAPS_VIDEOMEMORY);
+  EXPECT_TRUE(Caps(s->deviceSurface) & DDSCAPS_ALLOCONLOAD);
+  EXPECT_TRUE(Caps(s->sourceSurface) & DDSCAPS_SYSTEMMEMORY);
   ASSERT_TRUE(BindTexture(t));
   EXPECT_EQ(DxCallCount(DxMethod::Load), 1);
   // The whole chain was copied.
-  EXPECT_EQ(Texel(s->deviceSurface->next->next, 0, 0), Expected(0, 0, 2));
+  EXPECT_EQ(Texel(DxNextInChain(DxNextInChain(s->deviceSurface)), 0, 0), Expected(0, 0, 2));
   BindTexture(t);
   EXPECT_EQ(DxCallCount(DxMethod::Load), 1);
   // A reload request fetches the handle and loads again.
@@ -205,7 +205,7 @@ TEST_F(DeviceTest, DrawingWithABoundTextureShowsItsTexels) {
   ASSERT_EQ(RenderDevice.device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DVT_TLVERTEX, v, 4, 0), D3D_OK);
   EndFrame();
   // 30 -> 3 of 31 -> 24 of 255 -> 3 of 31 in red, 6 of 63 in green.
-  const std::uint16_t p = reinterpret_cast<std::uint16_t*>(RenderDevice.backBuffer->memory.get())[0];
+  const std::uint16_t p = reinterpret_cast<const std::uint16_t*>(DxSurfaceMemory(RenderDevice.backBuffer, nullptr))[0];
   EXPECT_EQ(p >> 11, 3);
   EXPECT_EQ((p >> 5) & 63, 6);
   EXPECT_EQ(p & 31, 1);

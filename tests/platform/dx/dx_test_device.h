@@ -70,10 +70,14 @@ struct TestDevice {
   }
 
   std::uint16_t Pixel(int x, int y) const {
-    return reinterpret_cast<const std::uint16_t*>(target->memory.get() + y * target->pitch)[x];
+    LONG pitch = 0;
+    const std::uint8_t* memory = DxSurfaceMemory(target, &pitch);
+    return reinterpret_cast<const std::uint16_t*>(memory + y * pitch)[x];
   }
   std::uint16_t Depth(int x, int y) const {
-    return reinterpret_cast<const std::uint16_t*>(z->memory.get() + y * z->pitch)[x];
+    LONG pitch = 0;
+    const std::uint8_t* memory = DxSurfaceMemory(z, &pitch);
+    return reinterpret_cast<const std::uint16_t*>(memory + y * pitch)[x];
   }
   std::vector<std::uint16_t> Pixels() const {
     std::vector<std::uint16_t> out;

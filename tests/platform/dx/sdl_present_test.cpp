@@ -40,7 +40,7 @@ struct WindowedPresenter {
 
   explicit WindowedPresenter(HWND w) : window(w) {
     EXPECT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-    EXPECT_STREQ(dd->driver->description, "Desktop window (software RGB)");
+    EXPECT_STREQ(DxDriverOf(dd)->description, "Desktop window (software RGB)");
     EXPECT_EQ(dd->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dd2)), DD_OK);
     EXPECT_EQ(dd2->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
     DDSURFACEDESC desc{};
