@@ -20,43 +20,33 @@
 #include "platform/files/files.h"
 #include "render/device_calls.h"
 #include "render/flares.h"
-#include "support/render_scene.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
 #include "scene/normals.h"
 #include "scene/scene.h"
+#include "support/process_folder.h"
+#include "support/render_scene.h"
+#include "support/targa.h"
 
 namespace {
 
 // A soft round glow for the lens and billboard textures.
-void WriteGlow(const std::string& path, int side) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::uint8_t header[18] = {};
-  header[2] = 2;
-  header[12] = header[14] = static_cast<std::uint8_t>(side);
-  header[16] = 24;
-  std::fwrite(header, 1, sizeof header, f);
+void Glow(int x, int y, int side, std::uint8_t rgb[3]) {
   const float c = (side - 1) * 0.5f;
-  for (int y = 0; y < side; ++y) {
-    for (int x = 0; x < side; ++x) {
-      const float d = std::sqrt((x - c) * (x - c) + (y - c) * (y - c)) / c;
-      const std::uint8_t v = static_cast<std::uint8_t>(d >= 1 ? 0 : (1 - d) * (1 - d) * 255);
-      const std::uint8_t bgr[3] = {v, static_cast<std::uint8_t>(v * 3 / 4), static_cast<std::uint8_t>(v / 2)};
-      std::fwrite(bgr, 1, 3, f);
-    }
-  }
-  std::fclose(f);
+  const float d = std::sqrt((x - c) * (x - c) + (y - c) * (y - c)) / c;
+  const std::uint8_t v = static_cast<std::uint8_t>(d >= 1 ? 0 : (1 - d) * (1 - d) * 255);
+  rgb[0] = static_cast<std::uint8_t>(v / 2);
+  rgb[1] = static_cast<std::uint8_t>(v * 3 / 4);
+  rgb[2] = v;
 }
 
 // The scene starts over the glow textures in a folder of the benchmark's own.
 void StartScene() {
   static const std::string dir = [] {
-    const std::string d = (std::filesystem::temp_directory_path() / "kavret-bench-renderer").string();
-    std::filesystem::create_directories(d + "/Textures");
-    for (int i = 1; i <= 4; ++i) WriteGlow(d + "/Textures/lens" + std::to_string(i) + ".tga", 64);
-    WriteGlow(d + "/Textures/wall.tga", 128);
-    return d;
+    const std::filesystem::path d = ProcessFolder("bench-renderer");
+    for (int i = 1; i <= 4; ++i) WriteBytes(d / "Textures" / ("lens" + std::to_string(i) + ".tga"), PaintedTarga(64, Glow));
+    WriteBytes(d / "Textures" / "wall.tga", PaintedTarga(128, Glow));
+    return d.string();
   }();
   StartTestScene(dir);
 }
