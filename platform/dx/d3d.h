@@ -4,9 +4,6 @@
 // method names). The device is the software rasteriser of platform/dx.
 #pragma once
 
-#include <array>
-#include <vector>
-
 #include "platform/dx/ddraw.h"
 
 using D3DVALUE = float;
@@ -271,8 +268,9 @@ struct IDirect3D2 {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  IDirectDraw* directDraw = nullptr;  // holds one reference
+ protected:
+  IDirect3D2() = default;
+  ~IDirect3D2() = default;
 };
 
 struct IDirect3DViewport2 {
@@ -281,10 +279,9 @@ struct IDirect3DViewport2 {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  IDirect3DDevice2* device = nullptr;  // set by AddViewport, not a reference
-  D3DVIEWPORT2 data{};
-  bool dataSet = false;
+ protected:
+  IDirect3DViewport2() = default;
+  ~IDirect3DViewport2() = default;
 };
 
 struct IDirect3DDevice2 {
@@ -302,13 +299,9 @@ struct IDirect3DDevice2 {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  IDirect3D2* direct3D = nullptr;            // holds one reference
-  IDirectDrawSurface* renderTarget = nullptr;  // holds one reference
-  std::vector<IDirect3DViewport2*> viewports;  // each holds one reference
-  IDirect3DViewport2* currentViewport = nullptr;
-  std::array<DWORD, D3DRENDERSTATE_COUNT> renderStates{};
-  bool inScene = false;
+ protected:
+  IDirect3DDevice2() = default;
+  ~IDirect3DDevice2() = default;
 };
 
 struct IDirect3DTexture2 {
@@ -317,6 +310,7 @@ struct IDirect3DTexture2 {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  IDirectDrawSurface* surface = nullptr;  // holds one reference
+ protected:
+  IDirect3DTexture2() = default;
+  ~IDirect3DTexture2() = default;
 };

@@ -1,13 +1,12 @@
 // The DirectDraw subset the demo calls: types, structures with their DirectX 5
 // sizes, flags, result codes, interface ids, and the interface objects as
 // reference-counted structs whose member functions carry the COM method names.
-// platform/dx implements them in software; a frame goes to an SDL window or,
+// Their state is private to platform/dx (dx_objects.h): callers only ever hold
+// pointers handed out by the API. platform/dx implements them in software; a frame goes to an SDL window or,
 // without a display, to a frame sink (platform/dx/dx_platform.h).
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include "platform/win/win32.h"
 
@@ -236,13 +235,9 @@ struct IDirectDraw {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  const DxDriverInfo* driver = nullptr;
-  HWND cooperativeWindow = nullptr;
-  DWORD cooperativeLevel = 0;
-  DWORD modeWidth = 0, modeHeight = 0, modeBits = 0;  // 0 while the desktop mode is in use
-  std::vector<IDirectDrawSurface*> surfaces;           // top-level surfaces made here
-  std::vector<IDirectDrawClipper*> clippers;
+ protected:
+  IDirectDraw() = default;
+  ~IDirectDraw() = default;
 };
 
 struct IDirectDraw2 {
@@ -257,8 +252,9 @@ struct IDirectDraw2 {
   HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer);
   HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknown* outer);
 
-  ULONG refs = 1;
-  IDirectDraw* directDraw = nullptr;  // holds one reference
+ protected:
+  IDirectDraw2() = default;
+  ~IDirectDraw2() = default;
 };
 
 struct IDirectDrawClipper {
@@ -266,16 +262,9 @@ struct IDirectDrawClipper {
   ULONG AddRef();
   ULONG Release();
 
-  ULONG refs = 1;
-  IDirectDraw* owner = nullptr;
-  HWND window = nullptr;
-};
-
-// A surface's 16-bit texels expanded to 0x00RRGGBB for the rasteriser; rebuilt
-// after the surface memory changed.
-struct DxTexelCache {
-  std::vector<std::uint32_t> texels;
-  bool valid = false;
+ protected:
+  IDirectDrawClipper() = default;
+  ~IDirectDrawClipper() = default;
 };
 
 struct IDirectDrawSurface {
@@ -294,23 +283,7 @@ struct IDirectDrawSurface {
   HRESULT Unlock(LPVOID memory);
   HRESULT GetSurfaceDesc(DDSURFACEDESC* desc);
 
-  ULONG refs = 1;
-  IDirectDraw* owner = nullptr;
-  DWORD caps = 0;
-  DDPIXELFORMAT format{};
-  int width = 0;
-  int height = 0;
-  LONG pitch = 0;  // bytes per row
-  std::unique_ptr<std::uint8_t[]> memory;
-  bool lost = false;
-  bool locked = false;
-  // Complex surfaces own the rest of their chain: the next mip level, or the
-  // back buffer of a flipping chain (whose next is the front again, not owned).
-  IDirectDrawSurface* next = nullptr;
-  bool ownsNext = false;
-  IDirectDrawSurface* chainRoot = nullptr;   // null for a top-level surface
-  IDirectDrawSurface* attachedZ = nullptr;   // AddAttachedSurface, holds a reference
-  IDirectDrawClipper* clipper = nullptr;     // holds a reference
-  DWORD textureHandle = 0;                   // Direct3D handle, 0 until asked for
-  DxTexelCache texels;
+ protected:
+  IDirectDrawSurface() = default;
+  ~IDirectDrawSurface() = default;
 };

@@ -39,7 +39,7 @@ const DDPIXELFORMAT textureFormats[] = {
 
 }  // namespace
 
-HRESULT IDirect3D2::FindDevice(D3DFINDDEVICESEARCH* search, D3DFINDDEVICERESULT* result) {
+HRESULT DxDirect3D::FindDevice(D3DFINDDEVICESEARCH* search, D3DFINDDEVICERESULT* result) {
   if (HRESULT r = DxEnter(DxMethod::FindDevice)) return r;
   if (!search || !result || search->dwSize != sizeof(D3DFINDDEVICESEARCH) ||
       result->dwSize != sizeof(D3DFINDDEVICERESULT))
@@ -55,14 +55,15 @@ HRESULT IDirect3D2::FindDevice(D3DFINDDEVICESEARCH* search, D3DFINDDEVICERESULT*
   return D3D_OK;
 }
 
-HRESULT IDirect3D2::CreateDevice(REFCLSID deviceGuid, IDirectDrawSurface* renderTarget, IDirect3DDevice2** out) {
+HRESULT DxDirect3D::CreateDevice(REFCLSID deviceGuid, IDirectDrawSurface* renderTargetIn, IDirect3DDevice2** out) {
+  DxSurface* renderTarget = Impl(renderTargetIn);
   if (!out) return DDERR_INVALIDPARAMS;
   *out = nullptr;
   if (HRESULT r = DxEnter(DxMethod::CreateDevice)) return r;
   if (!(deviceGuid == IID_IDirect3DRGBDevice)) return DDERR_NOTFOUND;
   if (!renderTarget || !(renderTarget->caps & DDSCAPS_3DDEVICE) || !DxIsRgb565(renderTarget->format))
     return DDERR_INVALIDCAPS;
-  auto* d = new IDirect3DDevice2;
+  auto* d = new DxDevice;
   d->direct3D = this;
   AddRef();
   d->renderTarget = renderTarget;
@@ -86,28 +87,28 @@ HRESULT IDirect3D2::CreateDevice(REFCLSID deviceGuid, IDirectDrawSurface* render
   return D3D_OK;
 }
 
-HRESULT IDirect3D2::CreateViewport(IDirect3DViewport2** viewport, IUnknown* outer) {
+HRESULT DxDirect3D::CreateViewport(IDirect3DViewport2** viewport, IUnknown* outer) {
   if (!viewport || outer) return DDERR_INVALIDPARAMS;
   *viewport = nullptr;
   if (HRESULT r = DxEnter(DxMethod::CreateViewport)) return r;
-  *viewport = new IDirect3DViewport2;
+  *viewport = new DxViewport;
   return D3D_OK;
 }
 
-ULONG IDirect3D2::AddRef() { return ++refs; }
+ULONG DxDirect3D::AddRef() { return ++refs; }
 
-ULONG IDirect3D2::Release() {
+ULONG DxDirect3D::Release() {
   if (--refs > 0) return refs;
   directDraw->Release();
   delete this;
   return 0;
 }
 
-HRESULT IDirect3DViewport2::SetViewport2(D3DVIEWPORT2* d) {
+HRESULT DxViewport::SetViewport2(D3DVIEWPORT2* d) {
   if (HRESULT r = DxEnter(DxMethod::SetViewport2)) return r;
   if (!d || d->dwSize != sizeof(D3DVIEWPORT2)) return DDERR_INVALIDPARAMS;
   if (!device) return D3DERR_VIEWPORTHASNODEVICE;
-  const IDirectDrawSurface* target = device->renderTarget;
+  const DxSurface* target = device->renderTarget;
   if (d->dwWidth == 0 || d->dwHeight == 0 || d->dwX + d->dwWidth > static_cast<DWORD>(target->width) ||
       d->dwY + d->dwHeight > static_cast<DWORD>(target->height))
     return DDERR_INVALIDPARAMS;
@@ -116,13 +117,13 @@ HRESULT IDirect3DViewport2::SetViewport2(D3DVIEWPORT2* d) {
   return D3D_OK;
 }
 
-HRESULT IDirect3DViewport2::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
+HRESULT DxViewport::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
   if (HRESULT r = DxEnter(DxMethod::Clear)) return r;
   if (!device) return D3DERR_VIEWPORTHASNODEVICE;
   if (!dataSet) return D3DERR_VIEWPORTDATANOTSET;
   if (count == 0 || !rects || !(flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER))) return DDERR_INVALIDPARAMS;
-  IDirectDrawSurface* target = device->renderTarget;
-  IDirectDrawSurface* z = target->attachedZ;
+  DxSurface* target = device->renderTarget;
+  DxSurface* z = target->attachedZ;
   if (target->lost || ((flags & D3DCLEAR_ZBUFFER) && z && z->lost)) return DDERR_SURFACELOST;
   for (DWORD i = 0; i < count; ++i) {
     // Clears stay inside the viewport.
@@ -137,15 +138,16 @@ HRESULT IDirect3DViewport2::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
   return D3D_OK;
 }
 
-ULONG IDirect3DViewport2::AddRef() { return ++refs; }
+ULONG DxViewport::AddRef() { return ++refs; }
 
-ULONG IDirect3DViewport2::Release() {
+ULONG DxViewport::Release() {
   if (--refs > 0) return refs;
   delete this;
   return 0;
 }
 
-HRESULT IDirect3DDevice2::AddViewport(IDirect3DViewport2* viewport) {
+HRESULT DxDevice::AddViewport(IDirect3DViewport2* viewportIn) {
+  DxViewport* viewport = Impl(viewportIn);
   if (HRESULT r = DxEnter(DxMethod::AddViewport)) return r;
   if (!viewport || viewport->device) return DDERR_INVALIDPARAMS;
   viewport->device = this;
@@ -154,7 +156,8 @@ HRESULT IDirect3DDevice2::AddViewport(IDirect3DViewport2* viewport) {
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::SetCurrentViewport(IDirect3DViewport2* viewport) {
+HRESULT DxDevice::SetCurrentViewport(IDirect3DViewport2* viewportIn) {
+  DxViewport* viewport = Impl(viewportIn);
   if (HRESULT r = DxEnter(DxMethod::SetCurrentViewport)) return r;
   if (!viewport || viewport->device != this) return DDERR_INVALIDPARAMS;
   if (!viewport->dataSet) return D3DERR_VIEWPORTDATANOTSET;
@@ -162,7 +165,7 @@ HRESULT IDirect3DDevice2::SetCurrentViewport(IDirect3DViewport2* viewport) {
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+HRESULT DxDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   if (HRESULT r = DxEnter(DxMethod::SetRenderState)) return r;
   if (state == 0 || state >= D3DRENDERSTATE_COUNT) return DDERR_INVALIDPARAMS;
   // Every state is remembered; the rasteriser reads the ones it emulates.
@@ -170,26 +173,26 @@ HRESULT IDirect3DDevice2::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) 
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+HRESULT DxDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
   if (!value || state == 0 || state >= D3DRENDERSTATE_COUNT) return DDERR_INVALIDPARAMS;
   *value = renderStates[state];
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::BeginScene() {
+HRESULT DxDevice::BeginScene() {
   if (HRESULT r = DxEnter(DxMethod::BeginScene)) return r;
   if (inScene) return D3DERR_SCENE_IN_SCENE;
   inScene = true;
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::EndScene() {
+HRESULT DxDevice::EndScene() {
   if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
   inScene = false;
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK callback, LPVOID context) {
+HRESULT DxDevice::EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK callback, LPVOID context) {
   if (HRESULT r = DxEnter(DxMethod::EnumTextureFormats)) return r;
   if (!callback) return DDERR_INVALIDPARAMS;
   for (const DDPIXELFORMAT& f : textureFormats) {
@@ -203,11 +206,11 @@ HRESULT IDirect3DDevice2::EnumTextureFormats(LPD3DENUMTEXTUREFORMATSCALLBACK cal
   return D3D_OK;
 }
 
-ULONG IDirect3DDevice2::AddRef() { return ++refs; }
+ULONG DxDevice::AddRef() { return ++refs; }
 
-ULONG IDirect3DDevice2::Release() {
+ULONG DxDevice::Release() {
   if (--refs > 0) return refs;
-  for (IDirect3DViewport2* v : viewports) {
+  for (DxViewport* v : viewports) {
     v->device = nullptr;
     v->Release();
   }
@@ -217,7 +220,7 @@ ULONG IDirect3DDevice2::Release() {
   return 0;
 }
 
-HRESULT IDirect3DTexture2::GetHandle(IDirect3DDevice2* device, D3DTEXTUREHANDLE* handle) {
+HRESULT DxTexture::GetHandle(IDirect3DDevice2* device, D3DTEXTUREHANDLE* handle) {
   if (HRESULT r = DxEnter(DxMethod::GetHandle)) return r;
   if (!device || !handle) return DDERR_INVALIDPARAMS;
   if (!surface->textureHandle) {
@@ -228,12 +231,13 @@ HRESULT IDirect3DTexture2::GetHandle(IDirect3DDevice2* device, D3DTEXTUREHANDLE*
   return D3D_OK;
 }
 
-HRESULT IDirect3DTexture2::Load(IDirect3DTexture2* source) {
+HRESULT DxTexture::Load(IDirect3DTexture2* sourceIn) {
+  DxTexture* source = Impl(sourceIn);
   if (HRESULT r = DxEnter(DxMethod::Load)) return r;
   if (!source) return DDERR_INVALIDPARAMS;
   // Copies the whole mip chain; both chains must have the same shape and format.
-  IDirectDrawSurface* d = surface;
-  IDirectDrawSurface* s = source->surface;
+  DxSurface* d = surface;
+  DxSurface* s = source->surface;
   for (; d && s; d = d->ownsNext ? d->next : nullptr, s = s->ownsNext ? s->next : nullptr) {
     if (d->width != s->width || d->height != s->height) return DDERR_INVALIDPARAMS;
     if (std::memcmp(&d->format, &s->format, sizeof(DDPIXELFORMAT)) != 0) return DDERR_INVALIDPIXELFORMAT;
@@ -245,9 +249,9 @@ HRESULT IDirect3DTexture2::Load(IDirect3DTexture2* source) {
   return D3D_OK;
 }
 
-ULONG IDirect3DTexture2::AddRef() { return ++refs; }
+ULONG DxTexture::AddRef() { return ++refs; }
 
-ULONG IDirect3DTexture2::Release() {
+ULONG DxTexture::Release() {
   if (--refs > 0) return refs;
   surface->Release();
   delete this;

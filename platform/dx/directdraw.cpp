@@ -33,7 +33,7 @@ bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 // The screen: one surface, or with DDSCAPS_FLIP a front buffer and one back
 // buffer in a circular chain, at the display mode's size (640 x 480 before a
 // mode is set).
-HRESULT CreatePrimarySurface(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, IDirectDrawSurface** out) {
+HRESULT CreatePrimarySurface(DxDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, DxSurface** out) {
   if (!owner->cooperativeLevel) return DDERR_INVALIDPARAMS;  // SetCooperativeLevel comes first
   const bool full = owner->cooperativeLevel & DDSCL_EXCLUSIVE;
   const int w = owner->modeWidth ? static_cast<int>(owner->modeWidth) : 640;
@@ -43,10 +43,10 @@ HRESULT CreatePrimarySurface(IDirectDraw* owner, const DDSURFACEDESC& desc, DWOR
     if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
       return DDERR_INVALIDPARAMS;
   }
-  IDirectDrawSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
+  DxSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
   if (caps & DDSCAPS_FLIP) {
     const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER;
-    IDirectDrawSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
+    DxSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
     back->chainRoot = front;
     back->next = front;  // the chain is circular; only the front owns
     front->next = back;
@@ -57,8 +57,8 @@ HRESULT CreatePrimarySurface(IDirectDraw* owner, const DDSURFACEDESC& desc, DWOR
 }
 
 // Textures: square or not, power-of-two sides, with an optional mip chain.
-HRESULT CreateTexture(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, const DDPIXELFORMAT& format,
-                      IDirectDrawSurface** out) {
+HRESULT CreateTexture(DxDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps, const DDPIXELFORMAT& format,
+                      DxSurface** out) {
   const int w = static_cast<int>(desc.dwWidth), h = static_cast<int>(desc.dwHeight);
   if (!IsPowerOfTwo(desc.dwWidth) || !IsPowerOfTwo(desc.dwHeight) || w > 1024 || h > 1024)
     return DDERR_INVALIDPARAMS;
@@ -69,10 +69,10 @@ HRESULT CreateTexture(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps,
     levels = (desc.dwFlags & DDSD_MIPMAPCOUNT) ? static_cast<int>(desc.dwMipMapCount) : most;
     if (levels < 1 || levels > most) return DDERR_INVALIDPARAMS;
   }
-  IDirectDrawSurface* root = DxNewSurface(owner, caps, format, w, h);
-  IDirectDrawSurface* level = root;
+  DxSurface* root = DxNewSurface(owner, caps, format, w, h);
+  DxSurface* level = root;
   for (int i = 1; i < levels; ++i) {
-    IDirectDrawSurface* child =
+    DxSurface* child =
         DxNewSurface(owner, caps, format, std::max(1, level->width / 2), std::max(1, level->height / 2));
     child->chainRoot = root;
     level->next = child;
@@ -85,7 +85,7 @@ HRESULT CreateTexture(IDirectDraw* owner, const DDSURFACEDESC& desc, DWORD caps,
 
 // Creates a surface described by `desc`; the checks follow what the callers of
 // a 1998 driver had to respect.
-HRESULT CreateSurfaceFor(IDirectDraw* owner, const DDSURFACEDESC& desc, IDirectDrawSurface** out) {
+HRESULT CreateSurfaceFor(DxDirectDraw* owner, const DDSURFACEDESC& desc, DxSurface** out) {
   if (!(desc.dwFlags & DDSD_CAPS)) return DDERR_INVALIDPARAMS;
   DWORD caps = desc.ddsCaps.dwCaps;
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
@@ -146,41 +146,41 @@ HRESULT DirectDrawCreate(GUID* guid, IDirectDraw** directDraw, IUnknown* outer) 
     }
   }
   if (!found) return DDERR_INVALIDPARAMS;
-  auto* dd = new IDirectDraw;
+  auto* dd = new DxDirectDraw;
   dd->driver = found;
   ++dxState.openDirectDraws;
   *directDraw = dd;
   return DD_OK;
 }
 
-HRESULT IDirectDraw::QueryInterface(REFIID iid, LPVOID* object) {
+HRESULT DxDirectDraw::QueryInterface(REFIID iid, LPVOID* object) {
   if (!object) return DDERR_INVALIDPARAMS;
   *object = nullptr;
   if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
   if (iid == IID_IDirectDraw) {
     AddRef();
-    *object = this;
+    *object = static_cast<IDirectDraw*>(this);
     return DD_OK;
   }
   if (iid == IID_IDirectDraw2) {
     const DxTestDriver* test = DxTestDriverOf(driver);
     if (test && !test->hasDirectDraw2) return E_NOINTERFACE;
-    auto* dd2 = new IDirectDraw2;
+    auto* dd2 = new DxDirectDraw2;
     dd2->directDraw = this;
     AddRef();
-    *object = dd2;
+    *object = static_cast<IDirectDraw2*>(dd2);
     return DD_OK;
   }
   return E_NOINTERFACE;
 }
 
-ULONG IDirectDraw::AddRef() { return ++refs; }
+ULONG DxDirectDraw::AddRef() { return ++refs; }
 
-ULONG IDirectDraw::Release() {
+ULONG DxDirectDraw::Release() {
   if (--refs > 0) return refs;
   // DirectDraw takes down everything made from it.
   DxDestroyOwnedSurfaces(this);
-  for (IDirectDrawClipper* c : clippers) delete c;
+  for (DxClipper* c : clippers) delete c;
   if (modeWidth || (cooperativeLevel & DDSCL_EXCLUSIVE)) {
     if (cooperativeWindow) DxSetSdlFullScreen(cooperativeWindow, false);
     dxState.display = DxDisplayState{};
@@ -190,30 +190,30 @@ ULONG IDirectDraw::Release() {
   return 0;
 }
 
-HRESULT IDirectDraw2::QueryInterface(REFIID iid, LPVOID* object) {
+HRESULT DxDirectDraw2::QueryInterface(REFIID iid, LPVOID* object) {
   if (!object) return DDERR_INVALIDPARAMS;
   *object = nullptr;
   if (iid == IID_IDirect3D2) {
     if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
-    auto* d3d = new IDirect3D2;
+    auto* d3d = new DxDirect3D;
     d3d->directDraw = directDraw;
     directDraw->AddRef();
-    *object = d3d;
+    *object = static_cast<IDirect3D2*>(d3d);
     return DD_OK;
   }
   return directDraw->QueryInterface(iid, object);
 }
 
-ULONG IDirectDraw2::AddRef() { return ++refs; }
+ULONG DxDirectDraw2::AddRef() { return ++refs; }
 
-ULONG IDirectDraw2::Release() {
+ULONG DxDirectDraw2::Release() {
   if (--refs > 0) return refs;
   directDraw->Release();
   delete this;
   return 0;
 }
 
-HRESULT IDirectDraw2::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
+HRESULT DxDirectDraw2::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
   if (HRESULT r = DxEnter(DxMethod::GetCaps)) return r;
   if ((!driverCaps && !emulationCaps) || (driverCaps && driverCaps->dwSize != sizeof(DDCAPS)) ||
       (emulationCaps && emulationCaps->dwSize != sizeof(DDCAPS)))
@@ -233,8 +233,8 @@ HRESULT IDirectDraw2::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
   return DD_OK;
 }
 
-HRESULT IDirectDraw2::EnumDisplayModes(DWORD, DDSURFACEDESC* match, LPVOID context,
-                                       LPDDENUMMODESCALLBACK callback) {
+HRESULT DxDirectDraw2::EnumDisplayModes(DWORD, DDSURFACEDESC* match, LPVOID context,
+                                        LPDDENUMMODESCALLBACK callback) {
   if (HRESULT r = DxEnter(DxMethod::EnumDisplayModes)) return r;
   if (!callback || (match && match->dwSize != sizeof(DDSURFACEDESC))) return DDERR_INVALIDPARAMS;
   for (const DxDisplayModeInfo& m : ModesOf(directDraw->driver)) {
@@ -258,14 +258,14 @@ HRESULT IDirectDraw2::EnumDisplayModes(DWORD, DDSURFACEDESC* match, LPVOID conte
   return DD_OK;
 }
 
-HRESULT IDirectDraw2::SetCooperativeLevel(HWND window, DWORD flags) {
+HRESULT DxDirectDraw2::SetCooperativeLevel(HWND window, DWORD flags) {
   if (HRESULT r = DxEnter(DxMethod::SetCooperativeLevel)) return r;
   const bool exclusive = flags & DDSCL_EXCLUSIVE;
   const bool full = flags & DDSCL_FULLSCREEN;
   const bool normal = flags & DDSCL_NORMAL;
   if (exclusive != full || (normal && exclusive) || (!normal && !exclusive)) return DDERR_INVALIDPARAMS;
   if (exclusive && !IsWindow(window)) return DDERR_INVALIDPARAMS;
-  IDirectDraw* dd = directDraw;
+  DxDirectDraw* dd = directDraw;
   if ((dd->cooperativeLevel & DDSCL_EXCLUSIVE) && !exclusive && dd->cooperativeWindow)
     DxSetSdlFullScreen(dd->cooperativeWindow, false);
   dd->cooperativeWindow = window;
@@ -276,7 +276,7 @@ HRESULT IDirectDraw2::SetCooperativeLevel(HWND window, DWORD flags) {
   return DD_OK;
 }
 
-HRESULT IDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD flags) {
+HRESULT DxDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD flags) {
   if (HRESULT r = DxEnter(DxMethod::SetDisplayMode)) return r;
   if (flags != 0) return DDERR_INVALIDPARAMS;
   if (!(directDraw->cooperativeLevel & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
@@ -290,43 +290,45 @@ HRESULT IDirectDraw2::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPix
   return DD_OK;
 }
 
-HRESULT IDirectDraw2::RestoreDisplayMode() {
+HRESULT DxDirectDraw2::RestoreDisplayMode() {
   directDraw->modeWidth = directDraw->modeHeight = directDraw->modeBits = 0;
   dxState.display.width = dxState.display.height = dxState.display.bitsPerPixel = 0;
   return DD_OK;
 }
 
-HRESULT IDirectDraw2::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) {
+HRESULT DxDirectDraw2::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) {
   if (!surface || outer) return DDERR_INVALIDPARAMS;
   *surface = nullptr;
   if (HRESULT r = DxEnter(DxMethod::CreateSurface)) return r;
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
-  const HRESULT r = CreateSurfaceFor(directDraw, *desc, surface);
-  if (r == DD_OK) directDraw->surfaces.push_back(*surface);
+  DxSurface* made = nullptr;
+  const HRESULT r = CreateSurfaceFor(directDraw, *desc, &made);
+  *surface = made;
+  if (r == DD_OK) directDraw->surfaces.push_back(made);
   return r;
 }
 
-HRESULT IDirectDraw2::CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknown* outer) {
+HRESULT DxDirectDraw2::CreateClipper(DWORD flags, IDirectDrawClipper** clipper, IUnknown* outer) {
   if (!clipper || outer || flags != 0) return DDERR_INVALIDPARAMS;
   *clipper = nullptr;
   if (HRESULT r = DxEnter(DxMethod::CreateClipper)) return r;
-  auto* c = new IDirectDrawClipper;
+  auto* c = new DxClipper;
   c->owner = directDraw;
   directDraw->clippers.push_back(c);
   *clipper = c;
   return DD_OK;
 }
 
-HRESULT IDirectDrawClipper::SetHWnd(DWORD flags, HWND hwnd) {
+HRESULT DxClipper::SetHWnd(DWORD flags, HWND hwnd) {
   if (HRESULT r = DxEnter(DxMethod::SetHWnd)) return r;
   if (flags != 0 || !IsWindow(hwnd)) return DDERR_INVALIDPARAMS;
   window = hwnd;
   return DD_OK;
 }
 
-ULONG IDirectDrawClipper::AddRef() { return ++refs; }
+ULONG DxClipper::AddRef() { return ++refs; }
 
-ULONG IDirectDrawClipper::Release() {
+ULONG DxClipper::Release() {
   if (--refs > 0) return refs;
   auto& list = owner->clippers;
   list.erase(std::remove(list.begin(), list.end(), this), list.end());

@@ -148,7 +148,7 @@ void DrawTriangle(const DrawContext& c, const D3DTLVERTEX& a, const D3DTLVERTEX&
 // The texture a handle names, as the rasteriser wants it; false when there is none.
 bool BindTextureHandle(DWORD handle, RasterTexture* tex) {
   if (handle == 0 || handle > dxState.textureSurfaces.size()) return false;
-  IDirectDrawSurface* s = dxState.textureSurfaces[handle - 1];
+  DxSurface* s = dxState.textureSurfaces[handle - 1];
   if (!s || s->locked) return false;
   tex->levels = 0;
   for (; s && tex->levels < kMaxMipLevels; s = s->ownsNext ? s->next : nullptr) {
@@ -160,17 +160,17 @@ bool BindTextureHandle(DWORD handle, RasterTexture* tex) {
   return true;
 }
 
-HRESULT PrepareDraw(IDirect3DDevice2* device, D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
+HRESULT PrepareDraw(DxDevice* device, D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
                     DrawContext* c) {
   if (!vertices) return DDERR_INVALIDPARAMS;
   if (vertexType != D3DVT_TLVERTEX) return D3DERR_INVALIDVERTEXTYPE;
   if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_TRIANGLEFAN)
     return D3DERR_INVALIDPRIMITIVETYPE;
   if (!device->inScene) return D3DERR_SCENE_NOT_IN_SCENE;
-  const IDirect3DViewport2* vp = device->currentViewport;
+  const DxViewport* vp = device->currentViewport;
   if (!vp) return D3DERR_INVALIDCURRENTVIEWPORT;
-  IDirectDrawSurface* target = device->renderTarget;
-  IDirectDrawSurface* z = target->attachedZ;
+  DxSurface* target = device->renderTarget;
+  DxSurface* z = target->attachedZ;
   if (target->lost || (z && z->lost)) return DDERR_SURFACELOST;
   if (target->locked || (z && z->locked)) return DDERR_SURFACEBUSY;
 
@@ -219,8 +219,8 @@ struct RasterTimer {
 
 }  // namespace
 
-HRESULT IDirect3DDevice2::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
-                                        DWORD vertexCount, DWORD) {
+HRESULT DxDevice::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
+                                DWORD vertexCount, DWORD) {
   if (HRESULT r = DxEnter(DxMethod::DrawPrimitive)) return r;
   RasterTimer timer;
   DrawContext c;
@@ -230,8 +230,8 @@ HRESULT IDirect3DDevice2::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE ver
   return D3D_OK;
 }
 
-HRESULT IDirect3DDevice2::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
-                                               DWORD vertexCount, WORD* indices, DWORD indexCount, DWORD) {
+HRESULT DxDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, LPVOID vertices,
+                                       DWORD vertexCount, WORD* indices, DWORD indexCount, DWORD) {
   if (HRESULT r = DxEnter(DxMethod::DrawIndexedPrimitive)) return r;
   if (!indices && indexCount) return DDERR_INVALIDPARAMS;
   // An index past the vertices would read outside the caller's array.

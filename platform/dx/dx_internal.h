@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/dx/dx_objects.h"
 #include "platform/dx/dx_platform.h"
 
 struct DxState {
@@ -27,7 +28,7 @@ struct DxState {
   // The display as the last DirectDraw object left it.
   DxDisplayState display{};
   // Direct3D texture handles: handle h names textureSurfaces[h - 1] (null once freed).
-  std::vector<IDirectDrawSurface*> textureSurfaces;
+  std::vector<DxSurface*> textureSurfaces;
 };
 extern DxState dxState;
 
@@ -37,11 +38,11 @@ HRESULT DxEnter(DxMethod method);
 const DxTestDriver* DxTestDriverOf(const DxDriverInfo* driver);
 
 // Surfaces.
-IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
-                                 int height);
-void DxDestroySurface(IDirectDrawSurface* surface);
+DxSurface* DxNewSurface(DxDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
+                        int height);
+void DxDestroySurface(DxSurface* surface);
 // Frees every surface a DirectDraw object made, whatever their reference counts.
-void DxDestroyOwnedSurfaces(IDirectDraw* owner);
+void DxDestroyOwnedSurfaces(DxDirectDraw* owner);
 // Fills a rectangle of a 16-bit surface's memory with one value, a word at a
 // time rather than a pixel at a time (clears run every frame).
 void DxFillRect16(std::uint8_t* memory, LONG pitch, const RECT& r, std::uint16_t value);
@@ -50,8 +51,8 @@ DDPIXELFORMAT DxZBuffer16Format();
 bool DxIsRgb565(const DDPIXELFORMAT& format);
 // The texels of one mip level as 0x00RRGGBB, rows of width + 1 (the first texel
 // repeated), rebuilt when the surface changed.
-const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* surface);
-void DxSurfaceChanged(IDirectDrawSurface* surface);
+const std::uint32_t* DxSurfaceTexels(DxSurface* surface);
+void DxSurfaceChanged(DxSurface* surface);
 
 // Presenting: sends a 5-6-5 picture to the window's SDL window (when it has one)
 // and to the frame sink.

@@ -1,29 +1,30 @@
 // The stand-in's answers to tests about its objects (see dx_platform.h).
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
+#include "platform/dx/dx_objects.h"
 #include "platform/dx/dx_platform.h"
 
-int DxSurfaceCount(IDirectDraw* directDraw) { return static_cast<int>(directDraw->surfaces.size()); }
+int DxSurfaceCount(IDirectDraw* directDraw) { return static_cast<int>(Impl(directDraw)->surfaces.size()); }
 
-const DxDriverInfo* DxDriverOf(IDirectDraw* directDraw) { return directDraw->driver; }
+const DxDriverInfo* DxDriverOf(IDirectDraw* directDraw) { return Impl(directDraw)->driver; }
 
-ULONG DxReferenceCount(IDirectDrawSurface* surface) { return surface->refs; }
+ULONG DxReferenceCount(IDirectDrawSurface* surface) { return Impl(surface)->refs; }
 
 IDirectDrawSurface* DxNextInChain(IDirectDrawSurface* surface) {
-  return surface->ownsNext ? surface->next : nullptr;
+  return Impl(surface)->ownsNext ? Impl(surface)->next : nullptr;
 }
 
-IDirectDrawSurface* DxAttachedZBuffer(IDirectDrawSurface* surface) { return surface->attachedZ; }
+IDirectDrawSurface* DxAttachedZBuffer(IDirectDrawSurface* surface) { return Impl(surface)->attachedZ; }
 
-IDirectDrawClipper* DxSurfaceClipper(IDirectDrawSurface* surface) { return surface->clipper; }
+IDirectDrawClipper* DxSurfaceClipper(IDirectDrawSurface* surface) { return Impl(surface)->clipper; }
 
-HWND DxClipperWindow(IDirectDrawClipper* clipper) { return clipper->window; }
+HWND DxClipperWindow(IDirectDrawClipper* clipper) { return Impl(clipper)->window; }
 
 const std::uint8_t* DxSurfaceMemory(IDirectDrawSurface* surface, LONG* pitch) {
-  if (pitch) *pitch = surface->pitch;
-  return surface->memory.get();
+  if (pitch) *pitch = Impl(surface)->pitch;
+  return Impl(surface)->memory.get();
 }
 
-D3DVIEWPORT2 DxViewportData(IDirect3DViewport2* viewport) { return viewport->data; }
+D3DVIEWPORT2 DxViewportData(IDirect3DViewport2* viewport) { return Impl(viewport)->data; }
 
-bool DxDeviceInScene(IDirect3DDevice2* device) { return device->inScene; }
+bool DxDeviceInScene(IDirect3DDevice2* device) { return Impl(device)->inScene; }

@@ -8,10 +8,10 @@
 
 namespace {
 
-bool IsPrimary(const IDirectDrawSurface* s) { return s->caps & DDSCAPS_PRIMARYSURFACE; }
+bool IsPrimary(const DxSurface* s) { return s->caps & DDSCAPS_PRIMARYSURFACE; }
 
 // Lock and Blt refuse a lost surface and a locked one, as DirectDraw does.
-HRESULT Usable(const IDirectDrawSurface* s) {
+HRESULT Usable(const DxSurface* s) {
   if (s->lost) return DDERR_SURFACELOST;
   if (s->locked) return DDERR_SURFACEBUSY;
   return DD_OK;
@@ -23,7 +23,7 @@ bool RectInside(const RECT& r, int width, int height) {
 }
 
 // One 5-6-5 pixel row to the next, choosing source columns by nearest sample.
-void StretchCopy(IDirectDrawSurface* dst, const RECT& d, IDirectDrawSurface* src, const RECT& s) {
+void StretchCopy(DxSurface* dst, const RECT& d, DxSurface* src, const RECT& s) {
   const int dw = d.right - d.left, dh = d.bottom - d.top;
   const int sw = s.right - s.left, sh = s.bottom - s.top;
   for (int y = 0; y < dh; ++y) {
@@ -41,7 +41,7 @@ void StretchCopy(IDirectDrawSurface* dst, const RECT& d, IDirectDrawSurface* src
 
 // The window a present onto the primary surface goes to: the clipper's, else the
 // cooperative level's.
-HWND PresentWindow(const IDirectDrawSurface* primary) {
+HWND PresentWindow(const DxSurface* primary) {
   if (primary->clipper && primary->clipper->window) return primary->clipper->window;
   return primary->owner ? primary->owner->cooperativeWindow : nullptr;
 }
@@ -73,9 +73,9 @@ bool DxIsRgb565(const DDPIXELFORMAT& f) {
          f.dwBBitMask == 0x001F;
 }
 
-IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
-                                 int height) {
-  auto* s = new IDirectDrawSurface;
+DxSurface* DxNewSurface(DxDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
+                        int height) {
+  auto* s = new DxSurface;
   s->owner = owner;
   s->caps = caps;
   s->format = format;
@@ -89,7 +89,7 @@ IDirectDrawSurface* DxNewSurface(IDirectDraw* owner, DWORD caps, const DDPIXELFO
   return s;
 }
 
-void DxDestroySurface(IDirectDrawSurface* s) {
+void DxDestroySurface(DxSurface* s) {
   if (!s->chainRoot && s->owner) {
     auto& list = s->owner->surfaces;
     list.erase(std::remove(list.begin(), list.end(), s), list.end());
@@ -102,24 +102,24 @@ void DxDestroySurface(IDirectDrawSurface* s) {
   delete s;
 }
 
-void DxDestroyOwnedSurfaces(IDirectDraw* owner) {
+void DxDestroyOwnedSurfaces(DxDirectDraw* owner) {
   // Attachments and chains refer to each other: gather everything first, then
   // free each surface once without following references.
-  std::vector<IDirectDrawSurface*> all;
-  for (IDirectDrawSurface* root : owner->surfaces)
-    for (IDirectDrawSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) all.push_back(s);
+  std::vector<DxSurface*> all;
+  for (DxSurface* root : owner->surfaces)
+    for (DxSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) all.push_back(s);
   owner->surfaces.clear();
-  for (IDirectDrawSurface* s : all) {
+  for (DxSurface* s : all) {
     if (s->textureHandle && s->textureHandle <= dxState.textureSurfaces.size())
       dxState.textureSurfaces[s->textureHandle - 1] = nullptr;
     if (s->clipper) s->clipper->Release();
   }
-  for (IDirectDrawSurface* s : all) delete s;
+  for (DxSurface* s : all) delete s;
 }
 
-void DxSurfaceChanged(IDirectDrawSurface* s) { s->texels.valid = false; }
+void DxSurfaceChanged(DxSurface* s) { s->texels.valid = false; }
 
-const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* s) {
+const std::uint32_t* DxSurfaceTexels(DxSurface* s) {
   if (s->texels.valid) return s->texels.texels.data();
   const DDPIXELFORMAT& f = s->format;
   const int rs = MaskShift(f.dwRBitMask), rb = MaskBits(f.dwRBitMask);
@@ -142,28 +142,28 @@ const std::uint32_t* DxSurfaceTexels(IDirectDrawSurface* s) {
   return s->texels.texels.data();
 }
 
-HRESULT IDirectDrawSurface::QueryInterface(REFIID iid, LPVOID* object) {
+HRESULT DxSurface::QueryInterface(REFIID iid, LPVOID* object) {
   if (!object) return DDERR_INVALIDPARAMS;
   *object = nullptr;
   if (HRESULT r = DxEnter(DxMethod::QueryInterface)) return r;
   if (iid == IID_IDirectDrawSurface) {
     AddRef();
-    *object = this;
+    *object = static_cast<IDirectDrawSurface*>(this);
     return DD_OK;
   }
   if (iid == IID_IDirect3DTexture2 && (caps & DDSCAPS_TEXTURE)) {
-    auto* t = new IDirect3DTexture2;
+    auto* t = new DxTexture;
     t->surface = this;
     AddRef();
-    *object = t;
+    *object = static_cast<IDirect3DTexture2*>(t);
     return DD_OK;
   }
   return E_NOINTERFACE;
 }
 
-ULONG IDirectDrawSurface::AddRef() { return ++refs; }
+ULONG DxSurface::AddRef() { return ++refs; }
 
-ULONG IDirectDrawSurface::Release() {
+ULONG DxSurface::Release() {
   if (refs == 0) return 0;
   if (--refs > 0) return refs;
   // A surface inside a complex chain lives as long as its root.
@@ -172,11 +172,11 @@ ULONG IDirectDrawSurface::Release() {
   return 0;
 }
 
-HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* wanted, IDirectDrawSurface** surface) {
+HRESULT DxSurface::GetAttachedSurface(DDSCAPS* wanted, IDirectDrawSurface** surface) {
   if (!wanted || !surface) return DDERR_INVALIDPARAMS;
   *surface = nullptr;
   if (HRESULT r = DxEnter(DxMethod::GetAttachedSurface)) return r;
-  IDirectDrawSurface* found = nullptr;
+  DxSurface* found = nullptr;
   if (next && (next->caps & wanted->dwCaps) == wanted->dwCaps && next != chainRoot) found = next;
   else if (attachedZ && (attachedZ->caps & wanted->dwCaps) == wanted->dwCaps) found = attachedZ;
   if (!found) return DDERR_NOTFOUND;
@@ -185,7 +185,8 @@ HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* wanted, IDirectDrawSurfa
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::AddAttachedSurface(IDirectDrawSurface* surface) {
+HRESULT DxSurface::AddAttachedSurface(IDirectDrawSurface* surfaceIn) {
+  DxSurface* surface = Impl(surfaceIn);
   if (HRESULT r = DxEnter(DxMethod::AddAttachedSurface)) return r;
   if (!surface || !(surface->caps & DDSCAPS_ZBUFFER)) return DDERR_CANNOTATTACHSURFACE;
   if (attachedZ) return DDERR_SURFACEALREADYATTACHED;
@@ -195,7 +196,8 @@ HRESULT IDirectDrawSurface::AddAttachedSurface(IDirectDrawSurface* surface) {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::SetClipper(IDirectDrawClipper* newClipper) {
+HRESULT DxSurface::SetClipper(IDirectDrawClipper* newClipperIn) {
+  DxClipper* newClipper = Impl(newClipperIn);
   if (HRESULT r = DxEnter(DxMethod::SetClipper)) return r;
   if (newClipper) newClipper->AddRef();
   if (clipper) clipper->Release();
@@ -203,9 +205,9 @@ HRESULT IDirectDrawSurface::SetClipper(IDirectDrawClipper* newClipper) {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::IsLost() { return lost ? DDERR_SURFACELOST : DD_OK; }
+HRESULT DxSurface::IsLost() { return lost ? DDERR_SURFACELOST : DD_OK; }
 
-HRESULT IDirectDrawSurface::Restore() {
+HRESULT DxSurface::Restore() {
   if (HRESULT r = DxEnter(DxMethod::Restore)) return r;
   if (lost) {
     // The memory comes back, its contents do not.
@@ -216,8 +218,9 @@ HRESULT IDirectDrawSurface::Restore() {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect, DWORD flags,
-                                DDBLTFX* fx) {
+HRESULT DxSurface::Blt(RECT* destRect, IDirectDrawSurface* sourceIn, RECT* sourceRect, DWORD flags,
+                       DDBLTFX* fx) {
+  DxSurface* source = Impl(sourceIn);
   if (HRESULT r = DxEnter(DxMethod::Blt)) return r;
   if (HRESULT r = Usable(this)) return r;
 
@@ -253,7 +256,8 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
+HRESULT DxSurface::Flip(IDirectDrawSurface* targetIn, DWORD) {
+  DxSurface* target = Impl(targetIn);
   if (HRESULT r = DxEnter(DxMethod::Flip)) return r;
   if (!IsPrimary(this) || !(caps & DDSCAPS_FLIP) || !next) return DDERR_NOTFLIPPABLE;
   if (target && target != next) return DDERR_INVALIDPARAMS;
@@ -272,7 +276,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD) {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::GetFlipStatus(DWORD flags) {
+HRESULT DxSurface::GetFlipStatus(DWORD flags) {
   if (flags != DDGFS_ISFLIPDONE && flags != DDGFS_CANFLIP) return DDERR_INVALIDPARAMS;
   if (lost) return DDERR_SURFACELOST;
   if (dxState.flipBusy > 0) {
@@ -282,7 +286,7 @@ HRESULT IDirectDrawSurface::GetFlipStatus(DWORD flags) {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) {
+HRESULT DxSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) {
   if (HRESULT r = DxEnter(DxMethod::Lock)) return r;
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
   if (HRESULT r = Usable(this)) return r;
@@ -296,7 +300,7 @@ HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE)
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::Unlock(LPVOID) {
+HRESULT DxSurface::Unlock(LPVOID) {
   if (HRESULT r = DxEnter(DxMethod::Unlock)) return r;
   if (!locked) return DDERR_NOTLOCKED;
   locked = false;
@@ -304,7 +308,7 @@ HRESULT IDirectDrawSurface::Unlock(LPVOID) {
   return DD_OK;
 }
 
-HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
+HRESULT DxSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
   std::memset(desc, 0, sizeof *desc);
   desc->dwSize = sizeof *desc;
@@ -316,20 +320,22 @@ HRESULT IDirectDrawSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
   desc->ddsCaps.dwCaps = caps;
   if (caps & DDSCAPS_MIPMAP) {
     int levels = 1;
-    for (const IDirectDrawSurface* s = this; s->ownsNext && s->next; s = s->next) ++levels;
+    for (const DxSurface* s = this; s->ownsNext && s->next; s = s->next) ++levels;
     desc->dwFlags |= DDSD_MIPMAPCOUNT;
     desc->dwMipMapCount = static_cast<DWORD>(levels);
   }
   return DD_OK;
 }
 
-void DxLoseSurface(IDirectDrawSurface* surface) {
+void DxLoseSurface(IDirectDrawSurface* surfaceIn) {
+  DxSurface* surface = Impl(surfaceIn);
   if (!surface) return;
-  IDirectDrawSurface* root = surface->chainRoot ? surface->chainRoot : surface;
-  for (IDirectDrawSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) s->lost = true;
+  DxSurface* root = surface->chainRoot ? surface->chainRoot : surface;
+  for (DxSurface* s = root; s; s = s->ownsNext ? s->next : nullptr) s->lost = true;
 }
 
-bool DxSurfaceToRgb888(IDirectDrawSurface* surface, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+bool DxSurfaceToRgb888(IDirectDrawSurface* surfaceIn, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+  const DxSurface* surface = Impl(surfaceIn);
   if (!surface || !DxIsRgb565(surface->format)) return false;
   const DxFrame frame{reinterpret_cast<const std::uint16_t*>(surface->memory.get()), surface->width,
                       surface->height, surface->pitch / 2};
