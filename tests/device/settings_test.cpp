@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "device/settings.h"
 #include "registry_file.h"
@@ -78,6 +79,17 @@ TEST_F(Settings, SavingWritesTextsAs255BytesAndFlagsAsOneByte) {
   EXPECT_EQ(DemoSettings.isLooping, 0);
   EXPECT_EQ(DemoSettings.useSound, 1);
   EXPECT_STREQ(DemoSettings.resolution, "640 x 480 x 16 x 0hz");
+}
+
+// A read-only run (a headless one) on a first run keeps its defaults to itself.
+TEST_F(Settings, ReadOnlyFirstRunWritesNoFile) {
+  RegistrySetReadOnly(true);
+  RegistrySetFile(registry.path());
+  LoadSettings();
+  SaveSettings();
+  RegistrySetReadOnly(false);
+  EXPECT_EQ(DemoSettings.useSound, 1);
+  EXPECT_FALSE(std::filesystem::exists(registry.path()));
 }
 
 }  // namespace

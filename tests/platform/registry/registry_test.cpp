@@ -10,7 +10,6 @@
 #include <sstream>
 #include <vector>
 
-#include "device/settings.h"
 #include "support/fifo_watch.h"
 #include "platform/registry/winreg.h"
 #include "support/process_folder.h"
@@ -132,14 +131,13 @@ TEST_F(RegistryFileTest, ReadOnlyRunsReadTheFileAndNeverWriteIt) {
   RegCloseKey(key);
   EXPECT_EQ(Contents(), stored);
 
-  // A first run creates no file: neither the key nor the default settings.
+  // A first run creates no file: neither the key nor the values set.
   const fs::path fresh = file.string() + ".fresh";
   fs::remove(fresh);
   RegistrySetFile(fresh.string());
-  DemoSettings = DemoSettingsRecord{};
-  LoadSettings();
-  SaveSettings();
-  EXPECT_EQ(DemoSettings.useSound, 1);
+  key = Open();
+  EXPECT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &one, 1), ERROR_SUCCESS);
+  RegCloseKey(key);
   EXPECT_FALSE(fs::exists(fresh));
 
   RegistrySetReadOnly(false);
@@ -148,37 +146,6 @@ TEST_F(RegistryFileTest, ReadOnlyRunsReadTheFileAndNeverWriteIt) {
   ASSERT_EQ(RegSetValueExA(key, "Flag", 0, REG_DWORD, &zero, 1), ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_NE(Contents().find("\"Flag\"=hex(4):00"), std::string::npos);
-}
-
-TEST_F(RegistryFileTest, FirstRunWritesDefaultsAndLaterRunsReadThem) {
-  DemoSettings = DemoSettingsRecord{};
-  LoadSettings();
-  EXPECT_EQ(DemoSettings.isLooping, 1);
-  EXPECT_EQ(DemoSettings.useSound, 1);
-
-  HKEY key = nullptr;
-  DWORD d = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &d),
-            ERROR_SUCCESS);
-  BYTE buffer[300];
-  DWORD type = 0, size = sizeof buffer;
-  ASSERT_EQ(RegQueryValueExA(key, "Driver Name", nullptr, &type, buffer, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, REG_SZ);
-  EXPECT_EQ(size, 255u);
-  EXPECT_EQ(std::count(buffer, buffer + 255, 0), 255);
-  size = sizeof buffer;
-  ASSERT_EQ(RegQueryValueExA(key, "UseSound", nullptr, &type, buffer, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 1u);
-
-  // A four-byte flag written by another program does not fit and is ignored.
-  const DWORD zero = 0;
-  RegSetValueExA(key, "IsLooping", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
-  RegCloseKey(key);
-  DemoSettings.isLooping = 1;
-  std::strcpy(DemoSettings.driverName, "Old");
-  LoadSettings();
-  EXPECT_EQ(DemoSettings.isLooping, 1);
-  EXPECT_STREQ(DemoSettings.driverName, "");
 }
 
 // A FIFO in place of the settings file is neither waited on nor replaced: it
