@@ -1,15 +1,24 @@
 // Fill rate of the software Direct3D device: full-screen perspective-textured,
 // bilinear, mip-mapped, z-tested, dithered quads on a 640 x 480 target, opaque
 // and additive, and the same screen as small quads, reported in Mpixel/s
-// (pixels written or blended per second).
+// (pixels written or blended per second of wall time: the peer draws on
+// threads of its own). Built with OSMesa, it draws the
+// same work with Mesa's llvmpipe beside it and prints the ratios.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
 #include "platform/dx/dx_platform.h"
+
+#ifdef KAVRET_HAVE_OSMESA
+#include "peer/llvmpipe_fill.h"
+#endif
 
 namespace {
 
@@ -164,11 +173,82 @@ void BM_FillTexturedAdditive(benchmark::State& state) { Run(state, true, true); 
 void BM_FillGouraudOpaque(benchmark::State& state) { Run(state, false, false); }
 void BM_FillSmallTexturedOpaque(benchmark::State& state) { Run(state, true, false, true); }
 
+#ifdef KAVRET_HAVE_OSMESA
+void RunLlvmpipe(benchmark::State& state, bool textured, bool additive, bool small = false) {
+  if (!LlvmpipeStart()) {
+    state.SkipWithError("OSMesa could not make a 640 x 480 RGB565 context");
+    return;
+  }
+  for (auto _ : state) {
+    LlvmpipeFrame(textured, additive, small);
+    benchmark::DoNotOptimize(LlvmpipePixels());
+  }
+  const double pixels = static_cast<double>(state.iterations()) * kWidth * kHeight * kLayers;
+  state.counters["Mpixel/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsRate);
+}
+
+void BM_LlvmpipeTexturedOpaque(benchmark::State& state) { RunLlvmpipe(state, true, false); }
+void BM_LlvmpipeTexturedAdditive(benchmark::State& state) { RunLlvmpipe(state, true, true); }
+void BM_LlvmpipeGouraudOpaque(benchmark::State& state) { RunLlvmpipe(state, false, false); }
+void BM_LlvmpipeSmallTexturedOpaque(benchmark::State& state) { RunLlvmpipe(state, true, false, true); }
+#endif
+
+// The console table, keeping each benchmark's Mpixel/s (the median when
+// runs are repeated) for the ratios printed after it.
+class RateReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> rates;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      const auto counter = run.counters.find("Mpixel/s");
+      if (counter == run.counters.end() || run.error_occurred) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (run.run_type == Run::RT_Aggregate && !median) continue;
+      rates[run.run_name.function_name] = counter->second;
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+void PrintRatios(const RateReporter& reporter) {
+#ifdef KAVRET_HAVE_OSMESA
+  bool header = false;
+  for (const char* work : {"TexturedOpaque", "TexturedAdditive", "GouraudOpaque", "SmallTexturedOpaque"}) {
+    const auto ours = reporter.rates.find(std::string("BM_Fill") + work);
+    const auto peer = reporter.rates.find(std::string("BM_Llvmpipe") + work);
+    if (ours == reporter.rates.end() || peer == reporter.rates.end() || peer->second <= 0) continue;
+    if (!header) {
+      std::printf("\nkavret / llvmpipe (%s, LP_NUM_THREADS=%d):\n", LlvmpipeRenderer(), LlvmpipeThreads());
+      header = true;
+    }
+    std::printf("  %-20s kavret %8.1f Mpixel/s  llvmpipe %8.1f Mpixel/s  %5.2fx\n", work, ours->second,
+                peer->second, ours->second / peer->second);
+  }
+#else
+  (void)reporter;
+#endif
+}
+
 }  // namespace
 
-BENCHMARK(BM_FillTexturedOpaque)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FillTexturedAdditive)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FillGouraudOpaque)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FillSmallTexturedOpaque)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillTexturedOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FillTexturedAdditive)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FillGouraudOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FillSmallTexturedOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+#ifdef KAVRET_HAVE_OSMESA
+BENCHMARK(BM_LlvmpipeTexturedOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LlvmpipeTexturedAdditive)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LlvmpipeGouraudOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LlvmpipeSmallTexturedOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  PrintRatios(reporter);
+  return 0;
+}
