@@ -8,30 +8,10 @@
 
 namespace {
 
-void InitAll() {
-  InitGeometries();
-  InitSprites();
-  InitMeshObjects();
-  InitTextures();
-  InitMaterials();
-  InitCameras();
-  InitLightGroups();
-}
-
-void FreeAll() {
-  FreeGeometries();
-  FreeSprites();
-  FreeMeshObjects();
-  FreeTextures();
-  FreeMaterials();
-  FreeCameras();
-  FreeLightGroups();
-}
-
 class Registries : public ::testing::Test {
  protected:
-  void SetUp() override { InitAll(); }
-  void TearDown() override { FreeAll(); }
+  void SetUp() override { InitSceneRegistries(); }
+  void TearDown() override { FreeSceneRegistries(); }
 };
 
 template <typename T>
@@ -229,7 +209,7 @@ TEST_F(Registries, TheSweepEmptiesEveryRegistry) {
   AddSprite(SpriteBillboard);
   SetCurrentCamera(Cameras.first);
 
-  FreeAll();
+  FreeSceneRegistries();
   EXPECT_EQ(Cameras.first, nullptr); EXPECT_EQ(Cameras.last, nullptr); EXPECT_EQ(Cameras.current, nullptr);
   EXPECT_EQ(LightGroups.first, nullptr); EXPECT_EQ(LightGroups.current, nullptr);
   EXPECT_EQ(Materials.first, nullptr); EXPECT_EQ(Materials.last, nullptr);
@@ -240,5 +220,5 @@ TEST_F(Registries, TheSweepEmptiesEveryRegistry) {
   EXPECT_EQ(FindMeshObject("skysphere"), nullptr);
   EXPECT_EQ(FindMaterial("m"), nullptr);
   // The next scene starts from nothing and may sweep again.
-  InitAll();
+  InitSceneRegistries();
 }
