@@ -185,7 +185,8 @@ ULONG DxDirectDraw::Release() {
     if (cooperativeWindow) DxSetSdlFullScreen(cooperativeWindow, false);
     dxState.display = DxDisplayState{};
   }
-  --dxState.openDirectDraws;
+  // The last one gone, the drawing threads end (started again when needed).
+  if (--dxState.openDirectDraws == 0) DxStopRasterThreads();
   delete this;
   return 0;
 }

@@ -30,6 +30,7 @@ struct DrawContext {
   DWORD cull;
   bool flat;
   bool reference;
+  bool queued;  // set up here, drawn by the drawing threads
 };
 
 bool Finite(const D3DTLVERTEX& v) {
@@ -58,7 +59,9 @@ bool Culled(const DrawContext& c, const RasterVertex& a, const RasterVertex& b, 
 
 void Emit(const DrawContext& c, const RasterVertex& a, const RasterVertex& b, const RasterVertex& d) {
   if (Culled(c, a, b, d)) return;
-  RasterizeTriangle(c.target, c.state, a, b, d, c.reference);
+  if (!c.queued) return RasterizeTriangle(c.target, c.state, a, b, d, c.reference);
+  TriangleSetup t;
+  if (SetupTriangle(c.state, a, b, d, &t)) DxQueueTriangle(t, c.target, c.state, c.reference);
 }
 
 // Signed distance to plane `p`: inside when >= 0.
@@ -192,6 +195,7 @@ HRESULT PrepareDraw(DxDevice* device, D3DPRIMITIVETYPE type, D3DVERTEXTYPE verte
   c->cull = rs[D3DRENDERSTATE_CULLMODE];
   c->flat = rs[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
   c->reference = dxState.referenceRasterizer;
+  c->queued = DxRasterQueued();
   return D3D_OK;
 }
 
@@ -227,6 +231,7 @@ HRESULT DxDevice::DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType,
   if (HRESULT r = PrepareDraw(this, type, vertexType, vertices, &c)) return r;
   const auto* v = static_cast<const D3DTLVERTEX*>(vertices);
   DrawTriangles(c, type, vertexCount, [v](DWORD i) -> const D3DTLVERTEX& { return v[i]; });
+  if (c.queued) DxPublishRaster();
   return D3D_OK;
 }
 
@@ -242,5 +247,6 @@ HRESULT DxDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vert
   if (HRESULT r = PrepareDraw(this, type, vertexType, vertices, &c)) return r;
   const auto* v = static_cast<const D3DTLVERTEX*>(vertices);
   DrawTriangles(c, type, indexCount, [v, indices](DWORD i) -> const D3DTLVERTEX& { return v[indices[i]]; });
+  if (c.queued) DxPublishRaster();
   return D3D_OK;
 }

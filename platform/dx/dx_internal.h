@@ -54,6 +54,23 @@ bool DxIsRgb565(const DDPIXELFORMAT& format);
 const std::uint32_t* DxSurfaceTexels(DxSurface* surface);
 void DxSurfaceChanged(DxSurface* surface);
 
+// Drawing on several threads (DxSetRasterThreads). With more than one,
+// triangles are set up and queued instead of drawn at once; every entry point
+// that could see or change pixels, textures or surfaces flushes the queue
+// first, so callers see the same results as with one thread.
+struct TriangleSetup;
+struct RasterTarget;
+struct RasterState;
+bool DxRasterQueued();
+void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state,
+                     bool reference);
+// Lets the workers start on what a draw call queued.
+void DxPublishRaster();
+// Waits until every queued triangle is drawn.
+void DxFlushRaster();
+// Draws what is queued and ends the worker threads (started again when needed).
+void DxStopRasterThreads();
+
 // Presenting: sends a 5-6-5 picture to the window's SDL window (when it has one)
 // and to the frame sink.
 void DxPresent(HWND window, bool fullScreen, const std::uint16_t* pixels, int width, int height, int pitch);

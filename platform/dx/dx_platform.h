@@ -99,6 +99,14 @@ int DxCallCount(DxMethod method);
 // Forgets injected faults and call counts and goes back to the automatic driver set.
 void DxResetForTests();
 
+// How many threads draw triangles (1 to 64, clamped): 1 draws each triangle
+// as it comes (the default); more queue them for as many worker threads, each
+// drawing its own bands of rows, with the same pixels as one thread.
+void DxSetRasterThreads(int threads);
+int DxRasterThreads();
+// The processors this process may run on (its affinity), at least 1.
+int DxAvailableCores();
+
 // Draws every triangle with the plain per-pixel rasteriser instead of the
 // specialised span loops (tests compare the two).
 void DxUseReferenceRasterizer(bool reference);

@@ -1,6 +1,7 @@
 // The stand-in's answers to tests about its objects (see dx_platform.h).
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
+#include "platform/dx/dx_internal.h"
 #include "platform/dx/dx_objects.h"
 #include "platform/dx/dx_platform.h"
 
@@ -21,6 +22,7 @@ IDirectDrawClipper* DxSurfaceClipper(IDirectDrawSurface* surface) { return Impl(
 HWND DxClipperWindow(IDirectDrawClipper* clipper) { return Impl(clipper)->window; }
 
 const std::uint8_t* DxSurfaceMemory(IDirectDrawSurface* surface, LONG* pitch) {
+  DxFlushRaster();
   if (pitch) *pitch = Impl(surface)->pitch;
   return Impl(surface)->memory.get();
 }

@@ -85,6 +85,7 @@ void DxSetFlipBusy(int count) { dxState.flipBusy = count; }
 int DxCallCount(DxMethod method) { return dxState.calls[static_cast<int>(method)]; }
 
 void DxResetForTests() {
+  DxFlushRaster();
   dxState.failCount.fill(0);
   dxState.calls.fill(0);
   dxState.videoMemoryExhausted = false;
@@ -95,6 +96,9 @@ void DxResetForTests() {
   DxUseWideSpanLoops(true);
 }
 
-void DxUseReferenceRasterizer(bool reference) { dxState.referenceRasterizer = reference; }
+void DxUseReferenceRasterizer(bool reference) {
+  DxFlushRaster();
+  dxState.referenceRasterizer = reference;
+}
 
 DxDisplayState DxCurrentDisplay() { return dxState.display; }

@@ -2,7 +2,7 @@
 // the same loops where the processor has it.
 #include "platform/dx/rasterizer_span_loops.h"
 
-#include "platform/dx/dx_platform.h"
+#include "platform/dx/dx_internal.h"
 
 // From rasterizer_spans_avx2.cpp; false when that build is not available.
 bool DrawSpansAvx2(const TriangleSetup& t, const RasterTarget& target, const RasterState& state);
@@ -15,7 +15,10 @@ const bool processorHasAvx2 = [] {
 bool wideSpans = true;
 }  // namespace
 
-void DxUseWideSpanLoops(bool wide) { wideSpans = wide; }
+void DxUseWideSpanLoops(bool wide) {
+  DxFlushRaster();  // the drawing threads read it
+  wideSpans = wide;
+}
 
 void RasterizeSpans(const TriangleSetup& t, const RasterTarget& target, const RasterState& state) {
   if (wideSpans && processorHasAvx2 && DrawSpansAvx2(t, target, state)) return;

@@ -328,6 +328,7 @@ HRESULT DxSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
 }
 
 void DxLoseSurface(IDirectDrawSurface* surfaceIn) {
+  DxFlushRaster();
   DxSurface* surface = Impl(surfaceIn);
   if (!surface) return;
   DxSurface* root = surface->chainRoot ? surface->chainRoot : surface;
@@ -335,6 +336,7 @@ void DxLoseSurface(IDirectDrawSurface* surfaceIn) {
 }
 
 bool DxSurfaceToRgb888(IDirectDrawSurface* surfaceIn, std::vector<std::uint8_t>& rgb, int* width, int* height) {
+  DxFlushRaster();
   const DxSurface* surface = Impl(surfaceIn);
   if (!surface || !DxIsRgb565(surface->format)) return false;
   const DxFrame frame{reinterpret_cast<const std::uint16_t*>(surface->memory.get()), surface->width,
