@@ -33,6 +33,7 @@ const char* UsageText() {
          "                    or a folder of PNG frames and music.wav\n"
          "  --fps N           frame rate of a capture (default 60)\n"
          "  --pace MODE       live frame pacing: 60 (default), vsync, or off\n"
+         "  --threads N       draw with N threads, 1-64 (default: one per processor available)\n"
          "  --scene-frames N  shorten every scene to at most N frames (quick checks)\n"
          "  --screenshot-every N DIR  write every Nth frame as a PNG into DIR\n"
          "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
@@ -171,6 +172,9 @@ const OptionEntry kOptions[] = {
        return TakeInt(a, 1, 1000, "a frame rate from 1 to 1000", &out->fps);
      }},
     {"--pace", TakePace},
+    {"--threads", [](OptionArgs& a, CommandLine* out) {
+       return TakeInt(a, 1, 64, "a number of threads from 1 to 64", &out->threads);
+     }},
     {"--screenshot-every", TakeScreenshots},
 };
 

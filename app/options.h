@@ -17,6 +17,7 @@ struct CommandLine {
   std::string capture;      // --capture OUT
   int fps = 60;             // --fps
   int pace = 60;            // frames per second; 0: as fast as possible; -1: the display's refresh
+  int threads = 0;          // threads drawing triangles; 0: one per processor the process may use
   int screenshotEvery = 0;  // --screenshot-every N DIR
   std::string screenshotDir;
   std::string dataDir;

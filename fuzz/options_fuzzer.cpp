@@ -26,6 +26,7 @@ void CheckResult(const CommandLine& c) {
   if (!Within(c.sceneFrames, 0, 1000000)) Fail("scene frames out of range");
   if (!Within(c.fps, 1, 1000)) Fail("fps out of range");
   if (!Within(c.pace, -1, 1000)) Fail("pace out of range");
+  if (!Within(c.threads, 0, 64)) Fail("threads out of range");
   if (!Within(c.screenshotEvery, 0, 1000000000L)) Fail("screenshot interval out of range");
 }
 

@@ -166,6 +166,7 @@ int main(int argc, char** argv) {
 
   app.capturing = !options.capture.empty();
   app.pace = options.pace;
+  DxSetRasterThreads(options.threads > 0 ? options.threads : DxAvailableCores());
   const bool headless = StartDisplay(options);
   if (!StartOutputs(options)) return 1;
   runOptions = {

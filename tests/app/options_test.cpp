@@ -19,7 +19,7 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   std::string error;
   ASSERT_TRUE(Parse({"--headless", "--frames", "120", "--scene", "7", "--no-loop", "--no-music", "--data", "d",
                      "--settings", "s.reg", "--capture", "out.mp4", "--fps", "30", "--pace", "vsync",
-                     "--screenshot-every", "50", "shots", "--scene-frames", "12"},
+                     "--screenshot-every", "50", "shots", "--scene-frames", "12", "--threads", "3"},
                     &c, &error))
       << error;
   EXPECT_TRUE(c.headless);
@@ -35,6 +35,7 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   EXPECT_EQ(c.screenshotEvery, 50);
   EXPECT_EQ(c.screenshotDir, "shots");
   EXPECT_EQ(c.sceneFrames, 12);
+  EXPECT_EQ(c.threads, 3);
 
   CommandLine d;
   ASSERT_TRUE(Parse({"--pace", "off", "--loop", "--list-scenes"}, &d, &error));
@@ -45,6 +46,7 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   ASSERT_TRUE(Parse({}, &none, &error));
   EXPECT_EQ(none.looping, -1);  // the stored choice stands
   EXPECT_EQ(none.pace, 60);
+  EXPECT_EQ(none.threads, 0);  // as many as there are processors
 }
 
 TEST(CommandLineTest, BadOptionsAndValuesAreRefusedWithAReason) {
@@ -52,7 +54,7 @@ TEST(CommandLineTest, BadOptionsAndValuesAreRefusedWithAReason) {
       {"--bogus"},          {"--frames"},          {"--frames", "0"},       {"--frames", "12x"},
       {"--scene", "8"},     {"--scene", "-1"},     {"--fps", "0"},          {"--pace", "fast"},
       {"--capture", ""},    {"--screenshot-every", "5"}, {"--screenshot-every", "x", "dir"},
-      {"--frames", "99999999999999999999"},
+      {"--frames", "99999999999999999999"}, {"--threads", "0"}, {"--threads", "65"}, {"--threads", "two"},
   };
   for (const auto& args : bad) {
     CommandLine c;
