@@ -4,7 +4,9 @@
 // peak resident memory. With --capture png|mp4 the frames also go to a
 // capture, to show what capturing costs.
 //
-//   bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR]
+//   bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads N]
+//
+// --threads: how many threads draw triangles (default: one per processor available).
 #include <sys/resource.h>
 
 #include <chrono>
@@ -67,7 +69,7 @@ double Share(double part, double whole) { return whole > 0 ? 100.0 * part / whol
 
 int main(int argc, char** argv) {
   std::string capture, data = KAVRET_DATA_DIR;
-  int sceneFrames = 0;
+  int sceneFrames = 0, threads = DxAvailableCores();
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--capture") && i + 1 < argc) {
       capture = argv[++i];
@@ -75,8 +77,11 @@ int main(int argc, char** argv) {
       sceneFrames = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--data") && i + 1 < argc) {
       data = argv[++i];
+    } else if (!std::strcmp(argv[i], "--threads") && i + 1 < argc && std::atoi(argv[i + 1]) >= 1 &&
+               std::atoi(argv[i + 1]) <= 64) {
+      threads = std::atoi(argv[++i]);
     } else {
-      std::fprintf(stderr, "usage: bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR]\n");
+      std::fprintf(stderr, "usage: bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads 1-64]\n");
       return 2;
     }
   }
@@ -85,6 +90,7 @@ int main(int argc, char** argv) {
   SetDataDirectory(data);
   RegistrySetFile((work / "settings.reg").string());
   WinStartup(WinBackend::Headless);
+  DxSetRasterThreads(threads);
   MusicSetOutput(capture.empty() ? MusicOutput::Silent : MusicOutput::Capture);
   if (sceneFrames > 0) {
     CapPlaylist(sceneFrames, bench.shortened);
@@ -115,7 +121,8 @@ int main(int argc, char** argv) {
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::fprintf(stderr, "\nWhole demo, headless%s%s\n", capture.empty() ? "" : ", capture to ", capture.c_str());
+  std::fprintf(stderr, "\nWhole demo, headless, %d drawing thread%s%s%s\n", threads, threads == 1 ? "" : "s",
+               capture.empty() ? "" : ", capture to ", capture.c_str());
   std::fprintf(stderr, "%-8s %7s %9s %8s %8s %8s %8s %8s %8s\n", "scene", "frames", "ms/frame", "fps", "update",
                "render", "raster", "present", "other");
   SceneRow all;
