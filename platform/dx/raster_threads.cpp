@@ -1,9 +1,9 @@
 // Drawing with several threads. Triangles are set up on the caller's thread
 // and queued with everything they draw with; workers draw them, each owning
 // the bands of rows whose number modulo the worker count is its own, every
-// band in submission order. A band's rows go through the very loops one
-// thread would run (they compute every row from its absolute position), so
-// the pixels are the same for any number of threads. Anything that could see
+// band in submission order. Every worker runs the very loops one thread would
+// run over the whole triangle and only skips writing the rows it does not
+// own, so the pixels are the same for any number of threads. Anything that could see
 // or change the pixels, textures or surfaces a queued triangle uses waits for
 // the queue to be drawn first (DxFlushRaster).
 #include <sched.h>
@@ -21,9 +21,6 @@
 
 namespace {
 
-// Rows per band: short enough that the bands of a frame's busy parts are
-// shared out evenly, long enough that a band's set-up stays small beside it.
-constexpr int kBandRows = 16;
 // Triangles queued before the caller waits for them to be drawn.
 constexpr int kQueueCapacity = 4096;
 // Triangles queued before the workers are woken for them (fewer wake-ups).
@@ -63,18 +60,19 @@ struct RasterPool {
 
 RasterPool pool;
 
+// The worker's rows of one triangle.
 void DrawBands(const QueuedTriangle& e, int worker, int workers) {
   RasterState state = e.state;
   if (state.texture) state.texture = &e.texture;
+  RasterTarget target = e.target;
+  target.bands = workers;
+  target.band = worker;
+  // Nothing to do unless one of the worker's bands meets the triangle.
   const int firstBand = e.setup.minY / kBandRows, lastBand = (e.setup.maxY - 1) / kBandRows;
-  for (int band = firstBand + ((worker - firstBand % workers) % workers + workers) % workers; band <= lastBand;
-       band += workers) {
-    TriangleSetup t = e.setup;
-    t.minY = std::max(t.minY, band * kBandRows);
-    t.maxY = std::min(t.maxY, (band + 1) * kBandRows);
-    if (e.reference) RasterizeReference(t, e.target, state);
-    else RasterizeSpans(t, e.target, state);
-  }
+  const int mine = firstBand + ((worker - firstBand) % workers + workers) % workers;
+  if (mine > lastBand) return;
+  if (e.reference) RasterizeReference(e.setup, target, state);
+  else RasterizeSpans(e.setup, target, state);
 }
 
 void WorkerLoop(int worker, int workers) {

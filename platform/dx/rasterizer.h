@@ -37,7 +37,15 @@ struct RasterTarget {
   std::uint16_t* depth;  // null without a z-buffer
   int depthPitch;
   int width, height;
+  // With several drawing threads, each draws the bands of kBandRows rows whose
+  // number modulo `bands` is its `band`, so that no two write the same row.
+  int bands = 1, band = 0;
 };
+
+constexpr int kBandRows = 16;
+inline bool OwnsRow(const RasterTarget& target, int y) {
+  return target.bands == 1 || (y / kBandRows) % target.bands == target.band;
+}
 
 struct RasterState {
   const RasterTexture* texture;  // null: Gouraud colour only

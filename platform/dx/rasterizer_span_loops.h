@@ -617,7 +617,9 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
   if (!rows.Start(t)) return;
   for (int y = t.minY; y < t.maxY; ++y) {
     int left, right;
-    if (!rows.Next(t, &left, &right)) continue;
+    // The edges are walked over every row (each row's bounds come from the
+    // last), drawn only where this thread owns the row.
+    if (!rows.Next(t, &left, &right) || !OwnsRow(target, y)) continue;
     const SpanRow row = RowOf<K>(target, y);
     ColourWalk colour = StartColour<K>(planes, left, right, y);
     PerspectiveRow perspective{};
