@@ -42,7 +42,7 @@ struct RasterTarget {
   int bands = 1, band = 0;
 };
 
-constexpr int kBandRows = 16;
+constexpr int kBandRows = 32;
 inline bool OwnsRow(const RasterTarget& target, int y) {
   return target.bands == 1 || (y / kBandRows) % target.bands == target.band;
 }
