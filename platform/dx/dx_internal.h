@@ -64,7 +64,8 @@ struct RasterState;
 bool DxRasterQueued();
 void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state,
                      bool reference);
-// Lets the workers start on what a draw call queued.
+// Lets the workers start on what draw calls queued, once there is enough of it
+// to be worth waking them.
 void DxPublishRaster();
 // Waits until every queued triangle is drawn.
 void DxFlushRaster();

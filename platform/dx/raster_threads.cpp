@@ -149,7 +149,7 @@ void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, con
 }
 
 void DxPublishRaster() {
-  if (pool.queued > pool.published) pool.Publish();
+  if (pool.queued - pool.published >= kPublishBatch) pool.Publish();
 }
 
 void DxFlushRaster() { pool.Flush(); }
