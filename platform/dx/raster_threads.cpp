@@ -1,11 +1,12 @@
 // Drawing with several threads. Triangles are set up on the caller's thread
-// and queued with everything they draw with; workers draw them, each owning
-// the bands of rows whose number modulo the worker count is its own, every
-// band in submission order. Every worker runs the very loops one thread would
-// run over the whole triangle and only skips writing the rows it does not
-// own, so the pixels are the same for any number of threads. Anything that could see
-// or change the pixels, textures or surfaces a queued triangle uses waits for
-// the queue to be drawn first (DxFlushRaster).
+// and queued, in submission order, with everything they draw with. The screen
+// is cut into bands of rows; a band is drawn by one thread at a time, always
+// the next queued triangles that meet it, in submission order, so depth
+// tests, additive blending and dither give the same pixels as one thread.
+// Worker threads take whichever band has work while the caller goes on
+// setting up; when the caller needs the pixels (DxFlushRaster) it takes bands
+// too until every one is drawn. Anything that could see or change the pixels,
+// textures or surfaces a queued triangle uses flushes first.
 #include <sched.h>
 
 #include <algorithm>
@@ -27,6 +28,16 @@ constexpr int kQueueCapacity = 4096;
 constexpr int kPublishBatch = 32;
 constexpr int kMaxThreads = 64;
 
+// Rows per band for a target of `height` rows: enough bands for the threads
+// to share out evenly (about four each, at least sixteen), few enough that a
+// big triangle is not set up over and over. Bands start on rows that are
+// multiples of four, so that no band starts mid-way through the dither pattern
+// (not that it matters: the pattern follows the row's own number).
+int BandRowsFor(int height, int threads) {
+  const int bands = std::max(16, 4 * threads);
+  return std::max(8, (height / bands + 3) / 4 * 4);
+}
+
 struct QueuedTriangle {
   TriangleSetup setup;
   RasterTarget target;
@@ -35,9 +46,17 @@ struct QueuedTriangle {
   bool reference;
 };
 
-// The caller's thread writes entries from `queued` on; workers read entries
-// below `published`, which only grows until every worker has drawn up to it
-// and the caller starts the queue again.
+// The queue entries that meet a band, in submission order: `queued` of them
+// published, `drawn` of those drawn.
+struct Band {
+  std::unique_ptr<int[]> entries;  // kQueueCapacity of them
+  int queued = 0;
+  int drawn = 0;
+  bool busy = false;
+};
+
+// The caller's thread writes queue entries from `published` on; entries below
+// it are only read, until every band is drawn and the queue starts again.
 struct RasterPool {
   int threads = 1;
   std::vector<std::thread> workers;
@@ -45,10 +64,12 @@ struct RasterPool {
   int queued = 0;  // the caller's thread only
 
   std::mutex mutex;
-  std::condition_variable wake;  // more to draw, or stop
-  std::condition_variable done;  // a worker caught up
+  std::condition_variable wake;  // a band has work, or stop
+  std::condition_variable done;  // every band drawn
   int published = 0;
-  std::vector<int> drawn;  // per worker: entries drawn so far
+  int bandRows = 16;  // fixed while anything is queued
+  std::vector<Band> bands;
+  std::size_t cursor = 0;  // where the search for work starts
   bool stop = false;
 
   ~RasterPool() { Stop(); }
@@ -56,45 +77,70 @@ struct RasterPool {
   void Start();
   void Publish();
   void Flush();
+  // With the mutex held:
+  int Claim();
+  bool AllDrawn() const;
+  void DrawClaimed(int band, std::unique_lock<std::mutex>& lock);
 };
 
 RasterPool pool;
 
-// The worker's rows of one triangle.
-void DrawBands(const QueuedTriangle& e, int worker, int workers) {
+void DrawBand(const QueuedTriangle& e, int rowBegin, int rowEnd) {
   RasterState state = e.state;
   if (state.texture) state.texture = &e.texture;
   RasterTarget target = e.target;
-  target.bands = workers;
-  target.band = worker;
-  // Nothing to do unless one of the worker's bands meets the triangle.
-  const int firstBand = e.setup.minY / kBandRows, lastBand = (e.setup.maxY - 1) / kBandRows;
-  const int mine = firstBand + ((worker - firstBand) % workers + workers) % workers;
-  if (mine > lastBand) return;
+  target.rowBegin = rowBegin;
+  target.rowEnd = rowEnd;
   if (e.reference) RasterizeReference(e.setup, target, state);
   else RasterizeSpans(e.setup, target, state);
 }
 
-void WorkerLoop(int worker, int workers) {
+// A band with work that no thread is drawing, or -1.
+int RasterPool::Claim() {
+  const std::size_t n = bands.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t b = (cursor + i) % n;
+    Band& band = bands[b];
+    if (band.busy || band.drawn >= band.queued) continue;
+    band.busy = true;
+    cursor = b + 1;
+    return static_cast<int>(b);
+  }
+  return -1;
+}
+
+bool RasterPool::AllDrawn() const {
+  return std::all_of(bands.begin(), bands.end(), [](const Band& b) { return !b.busy && b.drawn >= b.queued; });
+}
+
+// Draws the published entries the band has not drawn yet, without the mutex.
+void RasterPool::DrawClaimed(int band, std::unique_lock<std::mutex>& lock) {
+  const int from = bands[band].drawn, to = bands[band].queued;
+  const int* entries = bands[band].entries.get();
+  const int rowBegin = band * bandRows;
+  lock.unlock();
+  for (int i = from; i < to; ++i) DrawBand(queue[entries[i]], rowBegin, rowBegin + bandRows);
+  lock.lock();
+  bands[band].drawn = to;
+  bands[band].busy = false;
+  if (AllDrawn()) done.notify_all();
+}
+
+void WorkerLoop() {
   std::unique_lock lock(pool.mutex);
   for (;;) {
-    pool.wake.wait(lock, [&] { return pool.stop || pool.drawn[worker] < pool.published; });
-    if (pool.stop) return;
-    const int from = pool.drawn[worker], to = pool.published;
-    lock.unlock();
-    for (int i = from; i < to; ++i) DrawBands(pool.queue[i], worker, workers);
-    lock.lock();
-    pool.drawn[worker] = to;
-    if (to == pool.published) pool.done.notify_one();
+    int band = -1;
+    pool.wake.wait(lock, [&] { return pool.stop || (band = pool.Claim()) >= 0; });
+    if (band < 0) return;  // stopping, with nothing queued (Stop flushes first)
+    pool.DrawClaimed(band, lock);
   }
 }
 
 void RasterPool::Start() {
   if (!queue) queue = std::make_unique<QueuedTriangle[]>(kQueueCapacity);
-  drawn.assign(threads, 0);
   stop = false;
-  workers.reserve(threads);
-  for (int w = 0; w < threads; ++w) workers.emplace_back(WorkerLoop, w, threads);
+  workers.reserve(threads - 1);
+  for (int w = 1; w < threads; ++w) workers.emplace_back(WorkerLoop);
 }
 
 void RasterPool::Stop() {
@@ -107,25 +153,45 @@ void RasterPool::Stop() {
   for (std::thread& t : workers) t.join();
   workers.clear();
   queue.reset();
+  bands.clear();
 }
 
+// Hands the entries queued so far to the bands they meet.
 void RasterPool::Publish() {
   {
     std::lock_guard lock(mutex);
+    for (int i = published; i < queued; ++i) {
+      const TriangleSetup& t = queue[i].setup;
+      const int last = (t.maxY - 1) / bandRows;
+      if (last >= static_cast<int>(bands.size())) bands.resize(last + 1);
+      for (int b = t.minY / bandRows; b <= last; ++b) {
+        Band& band = bands[b];
+        if (!band.entries) band.entries = std::make_unique<int[]>(kQueueCapacity);
+        band.entries[band.queued++] = i;
+      }
+    }
     published = queued;
   }
   wake.notify_all();
 }
 
+// The caller draws bands beside the workers until every one is drawn.
 void RasterPool::Flush() {
   if (queued == 0) return;
   const auto start = std::chrono::steady_clock::now();
   Publish();
   {
     std::unique_lock lock(mutex);
-    done.wait(lock, [this] { return std::all_of(drawn.begin(), drawn.end(), [this](int d) { return d == published; }); });
+    for (;;) {
+      if (const int band = Claim(); band >= 0) {
+        DrawClaimed(band, lock);
+        continue;
+      }
+      if (AllDrawn()) break;
+      done.wait(lock);
+    }
     published = 0;
-    std::fill(drawn.begin(), drawn.end(), 0);
+    for (Band& b : bands) b.drawn = b.queued = 0;
   }
   queued = 0;
   dxState.rasterSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -139,6 +205,7 @@ void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, con
                      bool reference) {
   if (pool.workers.empty()) pool.Start();
   if (pool.queued == kQueueCapacity) pool.Flush();
+  if (pool.queued == 0) pool.bandRows = BandRowsFor(target.height, pool.threads);
   QueuedTriangle& e = pool.queue[pool.queued++];
   e.setup = setup;
   e.target = target;

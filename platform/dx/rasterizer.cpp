@@ -118,8 +118,8 @@ int MipLevelAt(const TriangleSetup& t, const RasterTexture& tex, double x, doubl
 }
 
 void RasterizeReference(const TriangleSetup& t, const RasterTarget& target, const RasterState& state) {
-  for (int y = t.minY; y < t.maxY; ++y) {
-    if (!OwnsRow(target, y)) continue;
+  const int rowEnd = std::min(t.maxY, target.rowEnd);
+  for (int y = std::max(t.minY, target.rowBegin); y < rowEnd; ++y) {
     std::uint16_t* crow = target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch;
     std::uint16_t* zrow = target.depth ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch : nullptr;
     for (int x = t.minX; x < t.maxX; ++x) {

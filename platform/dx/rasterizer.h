@@ -37,15 +37,10 @@ struct RasterTarget {
   std::uint16_t* depth;  // null without a z-buffer
   int depthPitch;
   int width, height;
-  // With several drawing threads, each draws the bands of kBandRows rows whose
-  // number modulo `bands` is its `band`, so that no two write the same row.
-  int bands = 1, band = 0;
+  // The rows a call may write, [rowBegin, rowEnd): with several drawing
+  // threads each draws one band of rows at a time.
+  int rowBegin = 0, rowEnd = 1 << 30;
 };
-
-constexpr int kBandRows = 32;
-inline bool OwnsRow(const RasterTarget& target, int y) {
-  return target.bands == 1 || (y / kBandRows) % target.bands == target.band;
-}
 
 struct RasterState {
   const RasterTexture* texture;  // null: Gouraud colour only

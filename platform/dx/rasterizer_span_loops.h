@@ -252,13 +252,13 @@ struct RowSpans {
 
   // False when nothing is inside: every edge level or on one side only (set-up
   // refuses these).
-  [[gnu::always_inline]] bool Start(const TriangleSetup& t) {
+  [[gnu::always_inline]] bool Start(const TriangleSetup& t, int y) {
     // Sorted without branches: the triangle's shape is data.
     int leftCount = 0, rightCount = 0;
     level = nullptr;
     for (int i = 0; i < 3; ++i) {
       EdgeWalk& e = edges[i];
-      e.Start(t.ea[i], t.eb[i], t.ec[i], t.minY);
+      e.Start(t.ea[i], t.eb[i], t.ec[i], y);
       lefts[leftCount] = &e;
       leftCount += e.kind > 0;
       rights[rightCount] = &e;
@@ -613,13 +613,14 @@ void DrawTriangleSpans(const TriangleSetup& t, const RasterTarget& target, const
   const ColourPlanes planes = ColourPlanesOf(t);
   LinearTexture linear{};
   if constexpr (K.textured) linear = LinearTextureFor(t, *state.texture);
+  // Each edge's bound on a row is exact wherever the walk starts, so a band of
+  // rows draws the very pixels the whole triangle would draw there.
+  const int rowBegin = std::max(t.minY, target.rowBegin), rowEnd = std::min(t.maxY, target.rowEnd);
   RowSpans rows;
-  if (!rows.Start(t)) return;
-  for (int y = t.minY; y < t.maxY; ++y) {
+  if (!rows.Start(t, rowBegin)) return;
+  for (int y = rowBegin; y < rowEnd; ++y) {
     int left, right;
-    // The edges are walked over every row (each row's bounds come from the
-    // last), drawn only where this thread owns the row.
-    if (!rows.Next(t, &left, &right) || !OwnsRow(target, y)) continue;
+    if (!rows.Next(t, &left, &right)) continue;
     const SpanRow row = RowOf<K>(target, y);
     ColourWalk colour = StartColour<K>(planes, left, right, y);
     PerspectiveRow perspective{};
