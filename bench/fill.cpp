@@ -4,10 +4,12 @@
 // (pixels written or blended per second of wall time: the peer draws on
 // threads of its own). Built with OSMesa, it draws the
 // same work with Mesa's llvmpipe beside it and prints the ratios.
+// `--threads N` (default 1) sets how many threads draw, for both.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -243,12 +245,37 @@ BENCHMARK(BM_LlvmpipeGouraudOpaque)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_LlvmpipeSmallTexturedOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
 #endif
 
+// Takes `--threads N` out of the arguments: our drawing threads, and
+// llvmpipe's through LP_NUM_THREADS. 0 when it is malformed.
+int TakeThreads(int* argc, char** argv) {
+  int threads = 1;
+  for (int i = 1; i < *argc; ++i) {
+    if (std::string(argv[i]) != "--threads") continue;
+    char* end = nullptr;
+    const long n = i + 1 < *argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+    if (!end || *end || n < 1 || n > 64) return 0;
+    threads = static_cast<int>(n);
+    for (int j = i; j + 2 <= *argc; ++j) argv[j] = argv[j + 2];
+    *argc -= 2;
+    --i;
+  }
+  return threads;
+}
+
 int main(int argc, char** argv) {
+  const int threads = TakeThreads(&argc, argv);
+  if (threads == 0) {
+    std::fprintf(stderr, "bench_fill: --threads takes a count from 1 to 64\n");
+    return 1;
+  }
+  DxSetRasterThreads(threads);
+  setenv("LP_NUM_THREADS", std::to_string(threads).c_str(), 1);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RateReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   PrintRatios(reporter);
+  std::printf("kavret drawing threads: %d\n", DxRasterThreads());
   return 0;
 }
