@@ -83,8 +83,8 @@ DxSurface* DxNewSurface(DxDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& fo
   s->height = height * scale;
   s->scale = scale;
   // Rows are padded to 16 bytes, so that callers must honour the pitch.
-  s->pitch = static_cast<LONG>((width * 2 + 15) & ~15);
-  const size_t bytes = static_cast<size_t>(s->pitch) * static_cast<size_t>(height);
+  s->pitch = static_cast<LONG>((s->width * 2 + 15) & ~15);
+  const size_t bytes = static_cast<size_t>(s->pitch) * static_cast<size_t>(s->height);
   s->memory = std::make_unique<std::uint8_t[]>(bytes);
   std::memset(s->memory.get(), 0, bytes);
   return s;
