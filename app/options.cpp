@@ -34,6 +34,9 @@ const char* UsageText() {
          "  --fps N           frame rate of a capture (default 60)\n"
          "  --pace MODE       live frame pacing: 60 (default), vsync, or off\n"
          "  --threads N       draw with N threads, 1-64 (default: one per processor available)\n"
+         "  --scale N|fit     render at 640N x 480N, N 1-8 (default 1); fit: the largest whole\n"
+         "                    scale the display (full screen) or desktop (window) has room for,\n"
+         "                    1 when headless; a capture is written at the same size\n"
          "  --scene-frames N  shorten every scene to at most N frames (quick checks)\n"
          "  --screenshot-every N DIR  write every Nth frame as a PNG into DIR\n"
          "  --loop, --no-loop start again after the last scene, or not (this run only)\n"
@@ -121,6 +124,21 @@ bool TakePace(OptionArgs& a, CommandLine* out) {
   return true;
 }
 
+bool TakeScale(OptionArgs& a, CommandLine* out) {
+  const char* v = nullptr;
+  if (!TakeValue(a, &v)) return false;
+  long n = 0;
+  if (std::strcmp(v, "fit") == 0) {
+    out->scale = 0;
+  } else if (ParseNumber(v, 1, 8, &n)) {
+    out->scale = static_cast<int>(n);
+  } else {
+    *a.error = "--scale takes a whole number from 1 to 8, or fit (got '" + std::string(v) + "')";
+    return false;
+  }
+  return true;
+}
+
 // Two values: a frame count and a folder.
 bool TakeScreenshots(OptionArgs& a, CommandLine* out) {
   if (a.i + 2 >= a.argc) {
@@ -175,6 +193,7 @@ const OptionEntry kOptions[] = {
     {"--threads", [](OptionArgs& a, CommandLine* out) {
        return TakeInt(a, 1, 64, "a number of threads from 1 to 64", &out->threads);
      }},
+    {"--scale", TakeScale},
     {"--screenshot-every", TakeScreenshots},
 };
 

@@ -18,6 +18,7 @@ struct CommandLine {
   int fps = 60;             // --fps
   int pace = 60;            // frames per second; 0: as fast as possible; -1: the display's refresh
   int threads = 0;          // threads drawing triangles; 0: one per processor the process may use
+  int scale = 1;            // render scale 1-8 (640N x 480N pixels); 0: the largest that fits (--scale fit)
   int screenshotEvery = 0;  // --screenshot-every N DIR
   std::string screenshotDir;
   std::string dataDir;

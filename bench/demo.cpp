@@ -4,9 +4,10 @@
 // peak resident memory. With --capture png|mp4 the frames also go to a
 // capture, to show what capturing costs.
 //
-//   bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads N]
+//   bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads N] [--scale N]
 //
 // --threads: how many threads draw triangles (default: one per processor available).
+// --scale: render at 640N x 480N, N from 1 (the default) to 8.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -69,7 +70,7 @@ double Share(double part, double whole) { return whole > 0 ? 100.0 * part / whol
 
 int main(int argc, char** argv) {
   std::string capture, data = KAVRET_DATA_DIR;
-  int sceneFrames = 0, threads = DxAvailableCores();
+  int sceneFrames = 0, threads = DxAvailableCores(), scale = 1;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--capture") && i + 1 < argc) {
       capture = argv[++i];
@@ -80,8 +81,13 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--threads") && i + 1 < argc && std::atoi(argv[i + 1]) >= 1 &&
                std::atoi(argv[i + 1]) <= 64) {
       threads = std::atoi(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--scale") && i + 1 < argc && std::atoi(argv[i + 1]) >= 1 &&
+               std::atoi(argv[i + 1]) <= kDxMaxRenderScale) {
+      scale = std::atoi(argv[++i]);
     } else {
-      std::fprintf(stderr, "usage: bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads 1-64]\n");
+      std::fprintf(stderr,
+                   "usage: bench_demo [--capture png|mp4] [--scene-frames N] [--data DIR] [--threads 1-64] "
+                   "[--scale 1-8]\n");
       return 2;
     }
   }
@@ -91,6 +97,7 @@ int main(int argc, char** argv) {
   RegistrySetFile((work / "settings.reg").string());
   WinStartup(WinBackend::Headless);
   DxSetRasterThreads(threads);
+  DxSetRenderScale(scale);
   MusicSetOutput(capture.empty() ? MusicOutput::Silent : MusicOutput::Capture);
   if (sceneFrames > 0) {
     CapPlaylist(sceneFrames, bench.shortened);
@@ -100,6 +107,8 @@ int main(int argc, char** argv) {
     CaptureConfig config;
     config.out = capture == "mp4" ? (work / "bench.mp4").string() : (work / "frames").string();
     config.progress = false;
+    config.width = 640 * scale;
+    config.height = 480 * scale;
     std::string error;
     if (!CaptureStart(config, &error)) {
       std::fprintf(stderr, "bench_demo: %s\n", error.c_str());
@@ -121,8 +130,8 @@ int main(int argc, char** argv) {
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::fprintf(stderr, "\nWhole demo, headless, %d drawing thread%s%s%s\n", threads, threads == 1 ? "" : "s",
-               capture.empty() ? "" : ", capture to ", capture.c_str());
+  std::fprintf(stderr, "\nWhole demo, headless, %dx%d, %d drawing thread%s%s%s\n", 640 * scale, 480 * scale, threads,
+               threads == 1 ? "" : "s", capture.empty() ? "" : ", capture to ", capture.c_str());
   std::fprintf(stderr, "%-8s %7s %9s %8s %8s %8s %8s %8s %8s\n", "scene", "frames", "ms/frame", "fps", "update",
                "render", "raster", "present", "other");
   SceneRow all;

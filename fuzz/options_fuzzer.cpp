@@ -27,6 +27,7 @@ void CheckResult(const CommandLine& c) {
   if (!Within(c.fps, 1, 1000)) Fail("fps out of range");
   if (!Within(c.pace, -1, 1000)) Fail("pace out of range");
   if (!Within(c.threads, 0, 64)) Fail("threads out of range");
+  if (!Within(c.scale, 0, 8)) Fail("scale out of range");
   if (!Within(c.screenshotEvery, 0, 1000000000L)) Fail("screenshot interval out of range");
 }
 

@@ -108,6 +108,10 @@ bool StartOutputs(const CommandLine& options) {
     config.out = options.capture;
     config.fps = options.fps;
     config.expectedFrames = PlaylistFrames(playlist, options.scene);
+    // A capture runs headless, where "fit" is 1.
+    const int scale = options.scale > 0 ? options.scale : 1;
+    config.width = 640 * scale;
+    config.height = 480 * scale;
     if (options.frames > 0 && options.frames < config.expectedFrames) config.expectedFrames = options.frames;
     if (!CaptureStart(config, &error)) {
       std::fprintf(stderr, "kavret: %s\n", error.c_str());
@@ -167,6 +171,7 @@ int main(int argc, char** argv) {
   app.capturing = !options.capture.empty();
   app.pace = options.pace;
   DxSetRasterThreads(options.threads > 0 ? options.threads : DxAvailableCores());
+  DxSetRenderScale(options.scale > 0 ? options.scale : kDxRenderScaleFit);
   const bool headless = StartDisplay(options);
   if (!StartOutputs(options)) return 1;
   runOptions = {

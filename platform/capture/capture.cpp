@@ -122,6 +122,15 @@ void WriteScreenshot(const DxFrame& frame) {
 void Sink(const DxFrame& frame, void*) {
   WriteScreenshot(frame);
   if (!capture.active || capture.failed) return;
+  // The encoder was told one size: a frame of another would shear every
+  // frame after it. The PNG files could take it, but a capture is one size.
+  if (frame.width != capture.config.width || frame.height != capture.config.height) {
+    capture.failed = true;
+    capture.error = "a frame of " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
+                    " in a capture of " + std::to_string(capture.config.width) + "x" +
+                    std::to_string(capture.config.height);
+    return;
+  }
   DxFrameToRgb888(frame, capture.rgb);
   const long index = capture.frames++;
   if (capture.kind == CaptureKind::PngFolder) {
@@ -225,6 +234,10 @@ bool CaptureStart(const CaptureConfig& config, std::string* error) {
   capture = CaptureState{};
   capture.config = config;
   if (capture.config.fps <= 0) capture.config.fps = 60;
+  if (capture.config.width <= 0 || capture.config.height <= 0) {
+    *error = "a capture needs a frame size";
+    return false;
+  }
   const bool ffmpeg = FfmpegAvailable();
   capture.kind = ChooseCaptureKind(config.out, ffmpeg, &capture.folder);
   if (capture.kind == CaptureKind::PngFolder && config.out.size() > 4 &&
@@ -249,7 +262,8 @@ bool CaptureStart(const CaptureConfig& config, std::string* error) {
     capture.wavPath = capture.folder + ".wav";
     const std::vector<std::string> command = {
         "ffmpeg", "-nostdin", "-y", "-loglevel", "error", "-f", "rawvideo", "-pixel_format", "rgb24",
-        "-video_size", "640x480", "-framerate", std::to_string(capture.config.fps), "-i", "-", "-c:v", "libx264",
+        "-video_size",
+        std::to_string(capture.config.width) + "x" + std::to_string(capture.config.height), "-framerate", std::to_string(capture.config.fps), "-i", "-", "-c:v", "libx264",
         "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p", capture.videoTemp};
     if (!StartEncoder(command)) {
       *error = "cannot start ffmpeg";

@@ -9,6 +9,7 @@
 struct CaptureConfig {
   std::string out;  // "name.mp4", or a folder
   int fps = 60;
+  int width = 640, height = 480;  // every frame's size (the device's render scale times 640 x 480)
   long expectedFrames = 0;  // for the progress bar; 0 when unknown
   bool progress = true;
 };

@@ -109,8 +109,8 @@ HRESULT DxViewport::SetViewport2(D3DVIEWPORT2* d) {
   if (!d || d->dwSize != sizeof(D3DVIEWPORT2)) return DDERR_INVALIDPARAMS;
   if (!device) return D3DERR_VIEWPORTHASNODEVICE;
   const DxSurface* target = device->renderTarget;
-  if (d->dwWidth == 0 || d->dwHeight == 0 || d->dwX + d->dwWidth > static_cast<DWORD>(target->width) ||
-      d->dwY + d->dwHeight > static_cast<DWORD>(target->height))
+  if (d->dwWidth == 0 || d->dwHeight == 0 || d->dwX + d->dwWidth > static_cast<DWORD>(DxLogicalWidth(target)) ||
+      d->dwY + d->dwHeight > static_cast<DWORD>(DxLogicalHeight(target)))
     return DDERR_INVALIDPARAMS;
   data = *d;
   dataSet = true;
@@ -132,8 +132,9 @@ HRESULT DxViewport::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
            std::min<LONG>(rects[i].x2, static_cast<LONG>(data.dwX + data.dwWidth)),
            std::min<LONG>(rects[i].y2, static_cast<LONG>(data.dwY + data.dwHeight))};
     if (r.left >= r.right || r.top >= r.bottom) continue;
-    if (flags & D3DCLEAR_TARGET) DxFillRect16(target->memory.get(), target->pitch, r, 0);
-    if ((flags & D3DCLEAR_ZBUFFER) && z) DxFillRect16(z->memory.get(), z->pitch, r, 0xFFFF);
+    const RECT m = DxScaledRect(r, target->scale);
+    if (flags & D3DCLEAR_TARGET) DxFillRect16(target->memory.get(), target->pitch, m, 0);
+    if ((flags & D3DCLEAR_ZBUFFER) && z) DxFillRect16(z->memory.get(), z->pitch, m, 0xFFFF);
   }
   return D3D_OK;
 }

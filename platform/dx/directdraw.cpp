@@ -30,6 +30,19 @@ bool ModeOffered(const DxDriverInfo* driver, DWORD width, DWORD height, DWORD bi
 
 bool IsPowerOfTwo(DWORD v) { return v != 0 && (v & (v - 1)) == 0; }
 
+// The scale of the object's screen surfaces: the setting, fixed when the
+// first of them is made ("fit" measured against the display then). A window
+// gets room for the larger picture.
+int ScreenScale(DxDirectDraw* owner) {
+  if (owner->renderScale) return owner->renderScale;
+  const bool full = (owner->cooperativeLevel & DDSCL_EXCLUSIVE) && owner->driver->sdlFullScreen;
+  int scale = dxState.renderScale;
+  if (scale == kDxRenderScaleFit) scale = std::max(1, DxSdlFitScale(owner->cooperativeWindow, full));
+  owner->renderScale = scale;
+  if (!(owner->cooperativeLevel & DDSCL_EXCLUSIVE) && scale > 1) DxSizeSdlWindowForScale(owner->cooperativeWindow, scale);
+  return scale;
+}
+
 // The screen: one surface, or with DDSCAPS_FLIP a front buffer and one back
 // buffer in a circular chain, at the display mode's size (640 x 480 before a
 // mode is set).
@@ -43,10 +56,11 @@ HRESULT CreatePrimarySurface(DxDirectDraw* owner, const DDSURFACEDESC& desc, DWO
     if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
       return DDERR_INVALIDPARAMS;
   }
-  DxSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h);
+  const int scale = ScreenScale(owner);
+  DxSurface* front = DxNewSurface(owner, caps | DDSCAPS_FRONTBUFFER, DxRgb565Format(), w, h, scale);
   if (caps & DDSCAPS_FLIP) {
     const DWORD backCaps = (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER;
-    DxSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h);
+    DxSurface* back = DxNewSurface(owner, backCaps, DxRgb565Format(), w, h, scale);
     back->chainRoot = front;
     back->next = front;  // the chain is circular; only the front owns
     front->next = back;
@@ -105,7 +119,7 @@ HRESULT CreateSurfaceFor(DxDirectDraw* owner, const DDSURFACEDESC& desc, DxSurfa
   if (caps & DDSCAPS_ZBUFFER) {
     const DWORD depth = (desc.dwFlags & DDSD_ZBUFFERBITDEPTH) ? desc.dwZBufferBitDepth : 16;
     if (depth != 16) return DDERR_INVALIDPIXELFORMAT;
-    *out = DxNewSurface(owner, caps, DxZBuffer16Format(), w, h);
+    *out = DxNewSurface(owner, caps, DxZBuffer16Format(), w, h, ScreenScale(owner));
     return DD_OK;
   }
 
@@ -116,7 +130,9 @@ HRESULT CreateSurfaceFor(DxDirectDraw* owner, const DDSURFACEDESC& desc, DxSurfa
   }
   if (caps & DDSCAPS_TEXTURE) return CreateTexture(owner, desc, caps, format, out);
   if ((desc.dwFlags & DDSD_PIXELFORMAT) && !DxIsRgb565(format)) return DDERR_INVALIDPIXELFORMAT;
-  *out = DxNewSurface(owner, caps, format, w, h);
+  // 3D render targets draw the screen; other off-screen surfaces hold
+  // pictures at their own size, stretched when blitted onto the screen.
+  *out = DxNewSurface(owner, caps, format, w, h, (caps & DDSCAPS_3DDEVICE) ? ScreenScale(owner) : 1);
   return DD_OK;
 }
 

@@ -24,6 +24,11 @@ struct ClipVertex {
 };
 
 struct DrawContext {
+  // The render scale S: a vertex at (sx, sy) on the callers' screen lands at
+  // (S sx + offset, S sy + offset) on the target; the guard band grows with it.
+  int scale;
+  double offset;
+  float guardBand;
   RasterTarget target;
   RasterState state;
   RasterTexture texture;
@@ -38,9 +43,19 @@ bool Finite(const D3DTLVERTEX& v) {
          std::isfinite(v.tu) && std::isfinite(v.tv);
 }
 
-RasterVertex ToRaster(const D3DTLVERTEX& v, D3DCOLOR color) {
-  return RasterVertex{v.sx,
-                      v.sy,
+// Pixel centres are on integers: pixel i of the callers' screen covers
+// [i - 1/2, i + 1/2), which is [S i - S/2, S i + S/2) on a target S times as
+// large, whose pixel centres are on integers too. So x maps to
+// S x + (S - 1) / 2: a small pixel's centre lands in the middle of its S x S
+// block, and at S = 1 nothing moves. Worked in double: exact for the whole
+// range of a float times S, rounded once to the nearest float.
+float ToTarget(float coordinate, const DrawContext& c) {
+  return static_cast<float>(static_cast<double>(coordinate) * c.scale + c.offset);
+}
+
+RasterVertex ToRaster(const DrawContext& c, const D3DTLVERTEX& v, D3DCOLOR color) {
+  return RasterVertex{ToTarget(v.sx, c),
+                      ToTarget(v.sy, c),
                       v.sz,
                       v.rhw,
                       static_cast<float>(color >> 16 & 0xFF),
@@ -65,14 +80,16 @@ void Emit(const DrawContext& c, const RasterVertex& a, const RasterVertex& b, co
 }
 
 // Signed distance to plane `p`: inside when >= 0.
-float PlaneDistance(const ClipVertex& v, int p, const RasterState& s) {
+float PlaneDistance(const ClipVertex& v, int p, const DrawContext& c) {
+  const RasterState& s = c.state;
+  const float guard = c.guardBand;
   switch (p) {
     case 0: return v.Z;
     case 1: return v.W - v.Z;
-    case 2: return v.X - (static_cast<float>(s.clipLeft) - kGuardBand) * v.W;
-    case 3: return (static_cast<float>(s.clipRight) + kGuardBand) * v.W - v.X;
-    case 4: return v.Y - (static_cast<float>(s.clipTop) - kGuardBand) * v.W;
-    case 5: return (static_cast<float>(s.clipBottom) + kGuardBand) * v.W - v.Y;
+    case 2: return v.X - (static_cast<float>(s.clipLeft) - guard) * v.W;
+    case 3: return (static_cast<float>(s.clipRight) + guard) * v.W - v.X;
+    case 4: return v.Y - (static_cast<float>(s.clipTop) - guard) * v.W;
+    case 5: return (static_cast<float>(s.clipBottom) + guard) * v.W - v.Y;
     default: return v.W - 1e-6f * std::fabs(v.W) - 1e-20f;  // strictly in front of the eye
   }
 }
@@ -102,7 +119,7 @@ void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
     for (int i = 0; i < count; ++i) {
       const ClipVertex& a = poly[i];
       const ClipVertex& b = poly[(i + 1) % count];
-      const float da = PlaneDistance(a, p, c.state), db = PlaneDistance(b, p, c.state);
+      const float da = PlaneDistance(a, p, c), db = PlaneDistance(b, p, c);
       if (da >= 0) next[n++] = a;
       if ((da >= 0) != (db >= 0)) next[n++] = da >= 0 ? Intersect(a, b, da, db) : Intersect(b, a, db, da);
     }
@@ -128,10 +145,10 @@ void ClipAndEmit(const DrawContext& c, const RasterVertex (&tri)[3]) {
 }
 
 bool NeedsClipping(const DrawContext& c, const RasterVertex (&tri)[3]) {
-  const float left = static_cast<float>(c.state.clipLeft) - kGuardBand;
-  const float right = static_cast<float>(c.state.clipRight) + kGuardBand;
-  const float top = static_cast<float>(c.state.clipTop) - kGuardBand;
-  const float bottom = static_cast<float>(c.state.clipBottom) + kGuardBand;
+  const float left = static_cast<float>(c.state.clipLeft) - c.guardBand;
+  const float right = static_cast<float>(c.state.clipRight) + c.guardBand;
+  const float top = static_cast<float>(c.state.clipTop) - c.guardBand;
+  const float bottom = static_cast<float>(c.state.clipBottom) + c.guardBand;
   // Bitwise, not short-circuit: which test fails, if any, is data.
   bool outside = false;
   for (const RasterVertex& v : tri)
@@ -142,8 +159,8 @@ bool NeedsClipping(const DrawContext& c, const RasterVertex (&tri)[3]) {
 void DrawTriangle(const DrawContext& c, const D3DTLVERTEX& a, const D3DTLVERTEX& b, const D3DTLVERTEX& d) {
   if (!Finite(a) || !Finite(b) || !Finite(d)) return;
   // Flat shading takes the first vertex's colour.
-  const RasterVertex tri[3] = {ToRaster(a, a.color), ToRaster(b, c.flat ? a.color : b.color),
-                               ToRaster(d, c.flat ? a.color : d.color)};
+  const RasterVertex tri[3] = {ToRaster(c, a, a.color), ToRaster(c, b, c.flat ? a.color : b.color),
+                               ToRaster(c, d, c.flat ? a.color : d.color)};
   if (NeedsClipping(c, tri)) ClipAndEmit(c, tri);
   else Emit(c, tri[0], tri[1], tri[2]);
 }
@@ -188,10 +205,15 @@ HRESULT PrepareDraw(DxDevice* device, D3DPRIMITIVETYPE type, D3DVERTEXTYPE verte
   c->state.additive = rs[D3DRENDERSTATE_BLENDENABLE] && rs[D3DRENDERSTATE_DESTBLEND] != D3DBLEND_ZERO;
   c->state.dither = rs[D3DRENDERSTATE_DITHERENABLE];
   c->state.texture = BindTextureHandle(rs[D3DRENDERSTATE_TEXTUREHANDLE], &c->texture) ? &c->texture : nullptr;
-  c->state.clipLeft = static_cast<int>(vp->data.dwX);
-  c->state.clipTop = static_cast<int>(vp->data.dwY);
-  c->state.clipRight = std::min(target->width, static_cast<int>(vp->data.dwX + vp->data.dwWidth));
-  c->state.clipBottom = std::min(target->height, static_cast<int>(vp->data.dwY + vp->data.dwHeight));
+  // The viewport is in the callers' units; the target may be larger.
+  const int scale = target->scale;
+  c->scale = scale;
+  c->offset = (scale - 1) / 2.0;
+  c->guardBand = kGuardBand * static_cast<float>(scale);
+  c->state.clipLeft = static_cast<int>(vp->data.dwX) * scale;
+  c->state.clipTop = static_cast<int>(vp->data.dwY) * scale;
+  c->state.clipRight = std::min(target->width, static_cast<int>(vp->data.dwX + vp->data.dwWidth) * scale);
+  c->state.clipBottom = std::min(target->height, static_cast<int>(vp->data.dwY + vp->data.dwHeight) * scale);
   c->cull = rs[D3DRENDERSTATE_CULLMODE];
   c->flat = rs[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
   c->reference = dxState.referenceRasterizer;

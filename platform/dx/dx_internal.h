@@ -29,6 +29,8 @@ struct DxState {
   DxDisplayState display{};
   // Direct3D texture handles: handle h names textureSurfaces[h - 1] (null once freed).
   std::vector<DxSurface*> textureSurfaces;
+  // DxSetRenderScale: 1 to kDxMaxRenderScale, or kDxRenderScaleFit.
+  int renderScale = 1;
 };
 extern DxState dxState;
 
@@ -38,8 +40,16 @@ HRESULT DxEnter(DxMethod method);
 const DxTestDriver* DxTestDriverOf(const DxDriverInfo* driver);
 
 // Surfaces.
+// `scale` multiplies both sides of the memory (screen surfaces only).
 DxSurface* DxNewSurface(DxDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
-                        int height);
+                        int height, int scale = 1);
+// The size callers asked for and keep seeing: the memory's size over the scale.
+inline int DxLogicalWidth(const DxSurface* s) { return s->width / s->scale; }
+inline int DxLogicalHeight(const DxSurface* s) { return s->height / s->scale; }
+// A rectangle of a surface's callers' coordinates in its memory's coordinates.
+inline RECT DxScaledRect(const RECT& r, int scale) {
+  return RECT{r.left * scale, r.top * scale, r.right * scale, r.bottom * scale};
+}
 void DxDestroySurface(DxSurface* surface);
 // Frees every surface a DirectDraw object made, whatever their reference counts.
 void DxDestroyOwnedSurfaces(DxDirectDraw* owner);
@@ -77,3 +87,10 @@ void DxStopRasterThreads();
 void DxPresent(HWND window, bool fullScreen, const std::uint16_t* pixels, int width, int height, int pitch);
 // Switches the window between an SDL full-screen window and a normal one.
 void DxSetSdlFullScreen(HWND window, bool fullScreen);
+// The largest whole render scale whose picture fits the display the window's
+// SDL window is on (all of it for full screen, its usable part for a window);
+// 0 without an SDL window.
+int DxSdlFitScale(HWND window, bool fullScreen);
+// Gives the window's SDL window (when it has one) room for a picture at
+// `scale`, or at the largest whole scale the display has room for, centred.
+void DxSizeSdlWindowForScale(HWND window, int scale);

@@ -39,6 +39,7 @@ struct DxDirectDraw : IDirectDraw {
   DWORD modeWidth = 0, modeHeight = 0, modeBits = 0;  // 0 while the desktop mode is in use
   std::vector<DxSurface*> surfaces;  // top-level surfaces made here
   std::vector<DxClipper*> clippers;
+  int renderScale = 0;  // the screen surfaces' scale, fixed by the first one made (0 before)
 };
 
 struct DxDirectDraw2 : IDirectDraw2 {
@@ -87,8 +88,12 @@ struct DxSurface : IDirectDrawSurface {
   DxDirectDraw* owner = nullptr;
   DWORD caps = 0;
   DDPIXELFORMAT format{};
+  // The memory's size. A screen surface (primary, back buffer, 3D render
+  // target, z-buffer) made at a render scale N holds N x N pixels for each
+  // pixel of the size its callers asked for, which is what they keep seeing.
   int width = 0;
   int height = 0;
+  int scale = 1;
   LONG pitch = 0;  // bytes per row
   std::unique_ptr<std::uint8_t[]> memory;
   bool lost = false;

@@ -107,6 +107,28 @@ int DxRasterThreads();
 // The processors this process may run on (its affinity), at least 1.
 int DxAvailableCores();
 
+// The render scale: screen surfaces made from now on (primary, back buffer,
+// 3D render targets, z-buffers) hold 640N x 480N pixels for a 640 x 480
+// screen. Their callers keep working in 640 x 480: surface descriptions,
+// viewports, clears, blits and vertex positions are in those units and the
+// device maps them onto the larger memory (vertices at full sub-pixel
+// precision); textures keep their size. What is presented, captured or read
+// back (DxFrame, DxSurfaceToRgb888, DxSurfaceMemory, Lock) is the memory at its
+// real size. kDxRenderScaleFit picks, when the screen surfaces are made, the
+// largest whole scale that fits the display (full screen) or the usable
+// desktop (a window), 1 without a display; in full screen such a picture is
+// then shown unstretched, centred. Set it before the DirectDraw object's
+// first screen surface: the scale stays with the surfaces and their object.
+constexpr int kDxRenderScaleFit = 0;
+constexpr int kDxMaxRenderScale = 8;
+void DxSetRenderScale(int scale);  // clamped to 1..kDxMaxRenderScale unless kDxRenderScaleFit
+int DxRenderScaleSetting();
+// The scale of a DirectDraw object's screen surfaces (1 before it made any).
+int DxRenderScaleOf(IDirectDraw* directDraw);
+// The largest whole scale (1 to kDxMaxRenderScale) whose 640N x 480N picture
+// fits width x height; 1 when not even 640 x 480 does.
+int DxLargestFittingScale(int width, int height);
+
 // Draws every triangle with the plain per-pixel rasteriser instead of the
 // specialised span loops (tests compare the two).
 void DxUseReferenceRasterizer(bool reference);

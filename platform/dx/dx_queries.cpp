@@ -1,4 +1,6 @@
 // The stand-in's answers to tests about its objects (see dx_platform.h).
+#include <algorithm>
+
 #include "platform/dx/d3d.h"
 #include "platform/dx/ddraw.h"
 #include "platform/dx/dx_internal.h"
@@ -8,6 +10,8 @@
 int DxSurfaceCount(IDirectDraw* directDraw) { return static_cast<int>(Impl(directDraw)->surfaces.size()); }
 
 const DxDriverInfo* DxDriverOf(IDirectDraw* directDraw) { return Impl(directDraw)->driver; }
+
+int DxRenderScaleOf(IDirectDraw* directDraw) { return std::max(1, Impl(directDraw)->renderScale); }
 
 ULONG DxReferenceCount(IDirectDrawSurface* surface) { return Impl(surface)->refs; }
 

@@ -1,5 +1,7 @@
 // The stand-in's state record, the display drivers it offers, fault injection
 // and call counting.
+#include <algorithm>
+
 #include "platform/dx/dx_internal.h"
 #include "platform/win/win_platform.h"
 
@@ -93,7 +95,20 @@ void DxResetForTests() {
   dxState.driverSet = DxDriverSet::Auto;
   DxSetTestDrivers({});
   dxState.referenceRasterizer = false;
+  dxState.renderScale = 1;
   DxUseWideSpanLoops(true);
+}
+
+void DxSetRenderScale(int scale) {
+  dxState.renderScale = scale == kDxRenderScaleFit ? kDxRenderScaleFit : std::clamp(scale, 1, kDxMaxRenderScale);
+}
+
+int DxRenderScaleSetting() { return dxState.renderScale; }
+
+int DxLargestFittingScale(int width, int height) {
+  int scale = 1;
+  while (scale < kDxMaxRenderScale && 640 * (scale + 1) <= width && 480 * (scale + 1) <= height) ++scale;
+  return scale;
 }
 
 void DxUseReferenceRasterizer(bool reference) {

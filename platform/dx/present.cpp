@@ -3,6 +3,7 @@
 // capture and tests read. The only file of the stand-in that knows SDL.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/dx/dx_internal.h"
@@ -37,7 +38,14 @@ void PresentToSdl(HWND owner, SDL_Window* window, const std::uint16_t* pixels, i
   SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
   // The picture is placed in the window as it is now, never as it was asked to be.
   SDL_Rect area = ShownArea(owner, target);
-  const DxPresentRect fit = DxFitPicture(width, height, area.w, area.h);
+  DxPresentRect fit = DxFitPicture(width, height, area.w, area.h);
+  // A picture rendered at the scale that fits the display is shown as it is
+  // (or at a whole multiple), centred, rather than stretched by a fraction.
+  if (dxState.renderScale == kDxRenderScaleFit) {
+    const int whole = std::min(area.w / width, area.h / height);
+    if (whole >= 1) fit = DxPresentRect{(area.w - whole * width) / 2, (area.h - whole * height) / 2, whole * width,
+                                        whole * height, true};
+  }
   SDL_Rect dest{fit.x, fit.y, fit.width, fit.height};
   if (dest.w > 0 && dest.h > 0) {
     if (fit.nearest) {
@@ -88,6 +96,43 @@ void DxSetSdlFullScreen(HWND window, bool fullScreen) {
   auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
   if (!sdl) return;
   SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+namespace {
+
+// The display the window is on: all of it, or the part windows may use.
+bool DisplayBounds(SDL_Window* sdl, bool whole, SDL_Rect* bounds) {
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
+  return (whole ? SDL_GetDisplayBounds(display, bounds) : SDL_GetDisplayUsableBounds(display, bounds)) == 0 &&
+         bounds->w > 0 && bounds->h > 0;
+}
+
+// Room for a window's frame around its client area.
+void LessBorders(SDL_Window* sdl, SDL_Rect* bounds) {
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(sdl, &top, &left, &bottom, &right) != 0) return;
+  bounds->w -= left + right;
+  bounds->h -= top + bottom;
+}
+
+}  // namespace
+
+int DxSdlFitScale(HWND window, bool fullScreen) {
+  auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
+  SDL_Rect bounds;
+  if (!sdl || !DisplayBounds(sdl, fullScreen, &bounds)) return 0;
+  if (!fullScreen) LessBorders(sdl, &bounds);
+  return DxLargestFittingScale(bounds.w, bounds.h);
+}
+
+void DxSizeSdlWindowForScale(HWND window, int scale) {
+  auto* sdl = static_cast<SDL_Window*>(window ? WinSdlWindow(window) : nullptr);
+  if (!sdl || (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN)) return;
+  const int fits = DxSdlFitScale(window, false);
+  const int shown = fits > 0 ? std::min(scale, fits) : scale;
+  SDL_SetWindowSize(sdl, 640 * shown, 480 * shown);
+  const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
+  SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED_DISPLAY(display), SDL_WINDOWPOS_CENTERED_DISPLAY(display));
 }
 
 void DxSetFrameSink(DxFrameSink sink, void* user) {

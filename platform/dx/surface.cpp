@@ -74,16 +74,17 @@ bool DxIsRgb565(const DDPIXELFORMAT& f) {
 }
 
 DxSurface* DxNewSurface(DxDirectDraw* owner, DWORD caps, const DDPIXELFORMAT& format, int width,
-                        int height) {
+                        int height, int scale) {
   auto* s = new DxSurface;
   s->owner = owner;
   s->caps = caps;
   s->format = format;
-  s->width = width;
-  s->height = height;
+  s->width = width * scale;
+  s->height = height * scale;
+  s->scale = scale;
   // Rows are padded to 16 bytes, so that callers must honour the pitch.
-  s->pitch = static_cast<LONG>((width * 2 + 15) & ~15);
-  const size_t bytes = static_cast<size_t>(s->pitch) * static_cast<size_t>(height);
+  s->pitch = static_cast<LONG>((s->width * 2 + 15) & ~15);
+  const size_t bytes = static_cast<size_t>(s->pitch) * static_cast<size_t>(s->height);
   s->memory = std::make_unique<std::uint8_t[]>(bytes);
   std::memset(s->memory.get(), 0, bytes);
   return s;
@@ -226,9 +227,9 @@ HRESULT DxSurface::Blt(RECT* destRect, IDirectDrawSurface* sourceIn, RECT* sourc
 
   if (flags & DDBLT_COLORFILL) {
     if (!fx || fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
-    const RECT d = destRect ? *destRect : RECT{0, 0, width, height};
-    if (!RectInside(d, width, height)) return DDERR_INVALIDRECT;
-    DxFillRect16(memory.get(), pitch, d, static_cast<std::uint16_t>(fx->dwFillColor));
+    const RECT d = destRect ? *destRect : RECT{0, 0, DxLogicalWidth(this), DxLogicalHeight(this)};
+    if (!RectInside(d, DxLogicalWidth(this), DxLogicalHeight(this))) return DDERR_INVALIDRECT;
+    DxFillRect16(memory.get(), pitch, DxScaledRect(d, scale), static_cast<std::uint16_t>(fx->dwFillColor));
     DxSurfaceChanged(this);
     return DD_OK;
   }
@@ -236,8 +237,9 @@ HRESULT DxSurface::Blt(RECT* destRect, IDirectDrawSurface* sourceIn, RECT* sourc
   if (!source) return DDERR_INVALIDPARAMS;
   if (HRESULT r = Usable(source)) return r;
   if (!DxIsRgb565(source->format) && source->format.dwFlags != format.dwFlags) return DDERR_INVALIDPIXELFORMAT;
-  const RECT s = sourceRect ? *sourceRect : RECT{0, 0, source->width, source->height};
-  if (!RectInside(s, source->width, source->height)) return DDERR_INVALIDRECT;
+  const RECT logical = sourceRect ? *sourceRect : RECT{0, 0, DxLogicalWidth(source), DxLogicalHeight(source)};
+  if (!RectInside(logical, DxLogicalWidth(source), DxLogicalHeight(source))) return DDERR_INVALIDRECT;
+  const RECT s = DxScaledRect(logical, source->scale);
 
   if (IsPrimary(this) && !(owner->cooperativeLevel & DDSCL_EXCLUSIVE)) {
     // Windowed: the primary surface is the desktop; a copy onto it shows the
@@ -249,9 +251,9 @@ HRESULT DxSurface::Blt(RECT* destRect, IDirectDrawSurface* sourceIn, RECT* sourc
     return DD_OK;
   }
 
-  const RECT d = destRect ? *destRect : RECT{0, 0, width, height};
-  if (!RectInside(d, width, height)) return DDERR_INVALIDRECT;
-  StretchCopy(this, d, source, s);
+  const RECT d = destRect ? *destRect : RECT{0, 0, DxLogicalWidth(this), DxLogicalHeight(this)};
+  if (!RectInside(d, DxLogicalWidth(this), DxLogicalHeight(this))) return DDERR_INVALIDRECT;
+  StretchCopy(this, DxScaledRect(d, scale), source, s);
   DxSurfaceChanged(this);
   return DD_OK;
 }
@@ -290,10 +292,14 @@ HRESULT DxSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) {
   if (HRESULT r = DxEnter(DxMethod::Lock)) return r;
   if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
   if (HRESULT r = Usable(this)) return r;
-  if (rect && !RectInside(*rect, width, height)) return DDERR_INVALIDRECT;
+  if (rect && !RectInside(*rect, DxLogicalWidth(this), DxLogicalHeight(this))) return DDERR_INVALIDRECT;
   GetSurfaceDesc(desc);
+  // What is locked is the memory: a scaled surface's lock describes it at
+  // its real size, so that a caller honouring the description stays inside.
+  desc->dwWidth = static_cast<DWORD>(width);
+  desc->dwHeight = static_cast<DWORD>(height);
   std::uint8_t* base = memory.get();
-  if (rect) base += rect->top * pitch + rect->left * 2;
+  if (rect) base += rect->top * scale * pitch + rect->left * scale * 2;
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = base;
   locked = true;
@@ -313,8 +319,8 @@ HRESULT DxSurface::GetSurfaceDesc(DDSURFACEDESC* desc) {
   std::memset(desc, 0, sizeof *desc);
   desc->dwSize = sizeof *desc;
   desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
-  desc->dwWidth = static_cast<DWORD>(width);
-  desc->dwHeight = static_cast<DWORD>(height);
+  desc->dwWidth = static_cast<DWORD>(DxLogicalWidth(this));
+  desc->dwHeight = static_cast<DWORD>(DxLogicalHeight(this));
   desc->lPitch = pitch;
   desc->ddpfPixelFormat = format;
   desc->ddsCaps.dwCaps = caps;

@@ -19,7 +19,7 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   std::string error;
   ASSERT_TRUE(Parse({"--headless", "--frames", "120", "--scene", "7", "--no-loop", "--no-music", "--data", "d",
                      "--settings", "s.reg", "--capture", "out.mp4", "--fps", "30", "--pace", "vsync",
-                     "--screenshot-every", "50", "shots", "--scene-frames", "12", "--threads", "3"},
+                     "--screenshot-every", "50", "shots", "--scene-frames", "12", "--threads", "3", "--scale", "8"},
                     &c, &error))
       << error;
   EXPECT_TRUE(c.headless);
@@ -36,9 +36,11 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   EXPECT_EQ(c.screenshotDir, "shots");
   EXPECT_EQ(c.sceneFrames, 12);
   EXPECT_EQ(c.threads, 3);
+  EXPECT_EQ(c.scale, 8);
 
   CommandLine d;
-  ASSERT_TRUE(Parse({"--pace", "off", "--loop", "--list-scenes"}, &d, &error));
+  ASSERT_TRUE(Parse({"--pace", "off", "--loop", "--list-scenes", "--scale", "fit"}, &d, &error));
+  EXPECT_EQ(d.scale, 0);  // the largest that fits
   EXPECT_EQ(d.pace, 0);
   EXPECT_EQ(d.looping, 1);
   EXPECT_TRUE(d.listScenes);
@@ -47,6 +49,7 @@ TEST(CommandLineTest, OptionsSetTheirFields) {
   EXPECT_EQ(none.looping, -1);  // the stored choice stands
   EXPECT_EQ(none.pace, 60);
   EXPECT_EQ(none.threads, 0);  // as many as there are processors
+  EXPECT_EQ(none.scale, 1);    // the original picture
 }
 
 TEST(CommandLineTest, BadOptionsAndValuesAreRefusedWithAReason) {
@@ -55,6 +58,8 @@ TEST(CommandLineTest, BadOptionsAndValuesAreRefusedWithAReason) {
       {"--scene", "8"},     {"--scene", "-1"},     {"--fps", "0"},          {"--pace", "fast"},
       {"--capture", ""},    {"--screenshot-every", "5"}, {"--screenshot-every", "x", "dir"},
       {"--frames", "99999999999999999999"}, {"--threads", "0"}, {"--threads", "65"}, {"--threads", "two"},
+      {"--scale"}, {"--scale", "0"}, {"--scale", "9"}, {"--scale", "-1"}, {"--scale", "2x"}, {"--scale", "FIT"},
+      {"--scale", ""},
   };
   for (const auto& args : bad) {
     CommandLine c;

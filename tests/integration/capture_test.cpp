@@ -3,10 +3,13 @@
 // runs give the same bytes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/frame_loop.h"
@@ -20,6 +23,7 @@
 #include "platform/music/music_platform.h"
 #include "platform/registry/winreg.h"
 #include "platform/win/win_platform.h"
+#include "support/headless_device.h"
 #include "support/process_folder.h"
 
 namespace fs = std::filesystem;
@@ -129,4 +133,82 @@ TEST(CaptureRun, TwoRunsOfTheProgramGiveIdenticalFramesAndSound) {
   }
   EXPECT_EQ(compared, frames);
   fs::remove_all(base);
+}
+
+namespace {
+
+// Width and height from a PNG file's header.
+std::pair<int, int> PngSize(const fs::path& p) {
+  const std::vector<char> b = Bytes(p);
+  if (b.size() < 24) return {0, 0};
+  auto be = [&](int at) {
+    return (static_cast<unsigned char>(b[at]) << 24) | (static_cast<unsigned char>(b[at + 1]) << 16) |
+           (static_cast<unsigned char>(b[at + 2]) << 8) | static_cast<unsigned char>(b[at + 3]);
+  };
+  return {be(16), be(20)};
+}
+
+}  // namespace
+
+TEST(CaptureRun, AtScaleTwoFramesAreTwiceAsLargeAndTheSameEveryRun) {
+  const fs::path base = ProcessFolder("scaled");
+  const std::string program = std::string(KAVRET_BINARY_DIR) + "/app/kavret --data " + KAVRET_TEST_DATA_DIR +
+                              " --scene-frames " + std::to_string(kShortBudget) + " --scale 2 --frames 3";
+  for (const char* run : {"a", "b"}) {
+    const std::string command = program + " --capture " + (base / run).string() + " --settings " +
+                                (base / run).string() + ".reg >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  for (int i = 0; i < 3; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", i);
+    EXPECT_EQ(PngSize(base / "a" / name), std::make_pair(1280, 960)) << name;
+    EXPECT_EQ(Bytes(base / "a" / name), Bytes(base / "b" / name)) << name;
+  }
+  EXPECT_FALSE(fs::exists(base / "a" / "frame_000003.png"));
+
+  // The video is as large as its frames.
+  if (std::system("command -v ffmpeg >/dev/null 2>&1 && command -v ffprobe >/dev/null 2>&1") == 0) {
+    const fs::path video = base / "scaled.mp4";
+    const std::string command = program + " --capture " + video.string() + " --settings " +
+                                (base / "c.reg").string() + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const fs::path probe = base / "probe.txt";
+    const std::string ask = "ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 " +
+                            video.string() + " > " + probe.string();
+    ASSERT_EQ(std::system(ask.c_str()), 0);
+    std::ifstream in(probe);
+    std::string size;
+    std::getline(in, size);
+    EXPECT_EQ(size, "1280,960");
+  }
+  fs::remove_all(base);
+}
+
+TEST(CaptureRun, AFrameOfAnotherSizeFailsTheCaptureInsteadOfShearingIt) {
+  // A capture is told its frame size at the start (ffmpeg reads raw frames of
+  // that size); a frame of any other size ends it with a reason.
+  const fs::path dir = ProcessFolder("wrong-size");
+  CaptureConfig config;
+  config.out = dir.string();
+  config.progress = false;
+  std::string error;
+  ASSERT_TRUE(CaptureStart(config, &error)) << error;
+  HeadlessDevice device;
+  ASSERT_TRUE(OpenHeadlessDevice(device, 640, 480, false, 2));
+  DDSURFACEDESC screen{};
+  screen.dwSize = sizeof screen;
+  screen.dwFlags = DDSD_CAPS;
+  screen.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  IDirectDrawSurface* primary = nullptr;
+  ASSERT_EQ(device.directDraw2->CreateSurface(&screen, &primary, nullptr), DD_OK);
+  ASSERT_EQ(primary->Blt(nullptr, device.target, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+  primary->Release();
+  CloseHeadlessDevice(device);
+  std::string where;
+  EXPECT_FALSE(CaptureFinish(&where, &error));
+  EXPECT_NE(error.find("1280x960"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(dir / "frame_000000.png"));
+  DxSetFrameSink(nullptr, nullptr);
+  fs::remove_all(dir);
 }

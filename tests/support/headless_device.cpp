@@ -5,12 +5,13 @@
 #include "platform/dx/ddraw.h"
 #include "platform/dx/dx_platform.h"
 
-bool OpenHeadlessDevice(HeadlessDevice& d, int width, int height, bool withZ) {
+bool OpenHeadlessDevice(HeadlessDevice& d, int width, int height, bool withZ, int scale) {
   d = HeadlessDevice{};
   d.width = width;
   d.height = height;
   DxResetForTests();
   DxSetDriverSet(DxDriverSet::Headless);
+  DxSetRenderScale(scale);
   if (DirectDrawCreate(nullptr, &d.directDraw, nullptr) != DD_OK) return false;
   if (d.directDraw->QueryInterface(IID_IDirectDraw2, reinterpret_cast<LPVOID*>(&d.directDraw2)) != DD_OK)
     return false;

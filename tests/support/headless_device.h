@@ -26,10 +26,11 @@ struct HeadlessDevice {
   int height = 0;
 };
 
-// Resets the stand-in, picks the headless driver and builds the device; false
-// at the first call that fails (what was made is still released by Close).
-bool OpenHeadlessDevice(HeadlessDevice& d, int width, int height, bool withZ = true);
+// Resets the stand-in, picks the headless driver and builds the device (its
+// render target and z-buffer at render scale `scale`); false at the first call
+// that fails (what was made is still released by Close).
+bool OpenHeadlessDevice(HeadlessDevice& d, int width, int height, bool withZ = true, int scale = 1);
 // Releases everything Open made and resets the stand-in again.
 void CloseHeadlessDevice(HeadlessDevice& d);
-// The render target as packed RGB888 rows.
+// The render target as packed RGB888 rows (at its real size: width x height times the scale).
 std::vector<std::uint8_t> ReadBackRgb(const HeadlessDevice& d);

@@ -51,11 +51,11 @@ void Blob(int x, int y, int side, std::uint8_t rgb[3]) {
 
 }  // namespace
 
-bool HeadlessRenderDevice::Create(int w, int h) {
+bool HeadlessRenderDevice::Create(int w, int h, int scale) {
   width = w;
   height = h;
   RenderDevice = {};
-  const bool opened = OpenHeadlessDevice(parts, w, h);
+  const bool opened = OpenHeadlessDevice(parts, w, h, true, scale);
   RenderDevice.directDraw = parts.directDraw;
   RenderDevice.directDraw2 = parts.directDraw2;
   RenderDevice.direct3D = parts.direct3D;

@@ -17,14 +17,15 @@
 
 // The demo's render device (RenderDevice) on a headless device of width x
 // height, with the default render states the demo's device gets and textures
-// taken from system memory, as the software driver does.
+// taken from system memory, as the software driver does; its surfaces hold
+// `scale` x `scale` pixels per screen pixel.
 struct HeadlessRenderDevice {
-  bool Create(int width, int height);
+  bool Create(int width, int height, int scale = 1);
   void Destroy();
   // Clears colour and depth and begins the scene, as a frame starts.
   bool BeginFrame();
   void EndFrame();
-  // The back buffer as packed RGB rows.
+  // The back buffer as packed RGB rows, at its real size.
   std::vector<std::uint8_t> ReadBack() const;
   HeadlessDevice parts;
   int width = 0;
