@@ -21,10 +21,11 @@ struct TestDevice {
   IDirectDrawSurface* z = nullptr;
   IDirect3DDevice2* device = nullptr;
   IDirect3DViewport2* viewport = nullptr;
-  int width = 0, height = 0;
+  int width = 0, height = 0;  // in the callers' units
+  int scale = 1;              // the render scale: the target holds width x height times it
 
-  TestDevice(int w, int h, bool withZ = true) : width(w), height(h) {
-    EXPECT_TRUE(OpenHeadlessDevice(parts, w, h, withZ));
+  TestDevice(int w, int h, bool withZ = true, int renderScale = 1) : width(w), height(h), scale(renderScale) {
+    EXPECT_TRUE(OpenHeadlessDevice(parts, w, h, withZ, renderScale));
     dd = parts.directDraw;
     dd2 = parts.directDraw2;
     d3d = parts.direct3D;
@@ -83,6 +84,17 @@ struct TestDevice {
     std::vector<std::uint16_t> out;
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) out.push_back(Pixel(x, y));
+    return out;
+  }
+  // Every pixel of a surface at its real size, row after row.
+  std::vector<std::uint16_t> All(IDirectDrawSurface* surface) const {
+    LONG pitch = 0;
+    const std::uint8_t* memory = DxSurfaceMemory(surface, &pitch);
+    std::vector<std::uint16_t> out;
+    for (int y = 0; y < height * scale; ++y) {
+      const auto* row = reinterpret_cast<const std::uint16_t*>(memory + y * pitch);
+      out.insert(out.end(), row, row + width * scale);
+    }
     return out;
   }
   std::vector<std::uint16_t> Depths() const {

@@ -21,10 +21,11 @@ std::uint16_t PatternTexel(int level, int x, int y) {
 // Random triangles in every state the device specialises for, from tiny ones
 // inside one band of rows to ones larger than the target crossing all of them,
 // with perspective, mip levels, depth tests and additive overdraw; the
-// viewport's top and bottom are not on a band boundary.
-Frame DrawMixedScene(int threads, bool reference, unsigned seed) {
+// viewport's top and bottom are not on a band boundary. The bands' height
+// follows the target's, which the render scale multiplies.
+Frame DrawMixedScene(int threads, bool reference, unsigned seed, int scale = 1) {
   DxSetRasterThreads(threads);
-  TestDevice d(173, 131);
+  TestDevice d(173, 131, true, scale);
   d.SetViewport(3, 5, 167, 119);
   d.Clear();
   const D3DTEXTUREHANDLE texture = d.MakeTexture(32, 6, PatternTexel);
@@ -50,7 +51,7 @@ Frame DrawMixedScene(int threads, bool reference, unsigned seed) {
     EXPECT_EQ(d.Triangles(tri), D3D_OK);
   }
   DxUseReferenceRasterizer(false);
-  Frame frame{d.Pixels(), d.Depths()};
+  Frame frame{d.All(d.target), d.All(d.z)};
   DxSetRasterThreads(1);
   return frame;
 }
@@ -71,6 +72,17 @@ TEST(RasterThreads, EveryThreadCountGivesTheSamePixels) {
 // More triangles than the queue holds, overlapping, each replacing what is
 // under it, so that the queue fills and is drawn part way through; the last
 // triangle drawn over a pixel must be the one that shows.
+TEST(RasterThreads, EveryThreadCountGivesTheSamePixelsAtEveryScale) {
+  for (const int scale : {2, 3, 5, 8}) {
+    const Frame one = DrawMixedScene(1, false, 7, scale);
+    for (const int threads : {2, 3, 8}) {
+      const Frame many = DrawMixedScene(threads, false, 7, scale);
+      EXPECT_TRUE(many.colour == one.colour) << threads << " threads, scale " << scale;
+      EXPECT_TRUE(many.depth == one.depth) << threads << " threads, scale " << scale;
+    }
+  }
+}
+
 TEST(RasterThreads, AFullQueueKeepsTheOrder) {
   auto draw = [](int threads) {
     DxSetRasterThreads(threads);
