@@ -76,7 +76,7 @@ void Emit(const DrawContext& c, const RasterVertex& a, const RasterVertex& b, co
   if (Culled(c, a, b, d)) return;
   if (!c.queued) return RasterizeTriangle(c.target, c.state, a, b, d, c.reference);
   TriangleSetup t;
-  if (SetupTriangle(c.state, a, b, d, &t)) DxQueueTriangle(t, c.target, c.state, c.reference);
+  if (SetupTriangle(c.state, a, b, d, &t)) DxQueueTriangle(t, c.target, c.state);
 }
 
 // Signed distance to plane `p`: inside when >= 0.
@@ -217,7 +217,8 @@ HRESULT PrepareDraw(DxDevice* device, D3DPRIMITIVETYPE type, D3DVERTEXTYPE verte
   c->cull = rs[D3DRENDERSTATE_CULLMODE];
   c->flat = rs[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
   c->reference = dxState.referenceRasterizer;
-  c->queued = DxRasterQueued();
+  // The plain reference path stays on the caller's thread.
+  c->queued = DxRasterQueued() && !c->reference;
   return D3D_OK;
 }
 

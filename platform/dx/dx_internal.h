@@ -72,8 +72,7 @@ struct TriangleSetup;
 struct RasterTarget;
 struct RasterState;
 bool DxRasterQueued();
-void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state,
-                     bool reference);
+void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state);
 // Lets the workers start on what draw calls queued, once there is enough of it
 // to be worth waking them.
 void DxPublishRaster();

@@ -43,7 +43,6 @@ struct QueuedTriangle {
   RasterTarget target;
   RasterState state;      // its texture pointer is replaced by `texture`
   RasterTexture texture;  // a copy: the caller's goes out of scope
-  bool reference;
 };
 
 // The queue entries that meet a band, in submission order: `queued` of them
@@ -91,8 +90,7 @@ void DrawBand(const QueuedTriangle& e, int rowBegin, int rowEnd) {
   RasterTarget target = e.target;
   target.rowBegin = rowBegin;
   target.rowEnd = rowEnd;
-  if (e.reference) RasterizeReference(e.setup, target, state);
-  else RasterizeSpans(e.setup, target, state);
+  RasterizeSpans(e.setup, target, state);
 }
 
 // A band with work that no thread is drawing, or -1.
@@ -201,8 +199,7 @@ void RasterPool::Flush() {
 
 bool DxRasterQueued() { return pool.threads > 1; }
 
-void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state,
-                     bool reference) {
+void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state) {
   if (pool.workers.empty()) pool.Start();
   if (pool.queued == kQueueCapacity) pool.Flush();
   if (pool.queued == 0) pool.bandRows = BandRowsFor(target.height, pool.threads);
@@ -211,7 +208,6 @@ void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, con
   e.target = target;
   e.state = state;
   if (state.texture) e.texture = *state.texture;
-  e.reference = reference;
   if (pool.queued - pool.published >= kPublishBatch) pool.Publish();
 }
 
