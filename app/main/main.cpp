@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/data_dir.h"
 #include "app/frame_loop.h"
 #include "app/options.h"
 #include "app/playlist.h"
@@ -35,12 +36,14 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The working directory when it holds the demo's data, else the data directory
-// of the build tree this program was built in.
+// The working directory when it holds the demo's data, else the installed
+// data beside this program, else its build tree's data.
 std::string DefaultDataDirectory() {
-  if (IsDirectory("Objects") || IsDirectory("objects")) return ".";
-  if (IsDirectory(KAVRET_DEFAULT_DATA_DIR)) return KAVRET_DEFAULT_DATA_DIR;
-  return ".";
+  DataSearch search;
+  search.executable = ExecutablePath();
+  search.installedFromExe = KAVRET_INSTALLED_DATA_FROM_EXE;
+  search.buildFromExe = KAVRET_BUILD_DATA_FROM_EXE;
+  return FindDataDirectory(search);
 }
 
 void OnPresented(long) {

@@ -1,0 +1,35 @@
+// The data directory's lookup order, for a build tree and an installed tree.
+#include "app/data_dir.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+bool HoldsDemoData(const std::string& dir) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(dir) / "Objects", ec) || fs::is_directory(fs::path(dir) / "objects", ec);
+}
+
+std::string FindDataDirectory(const DataSearch& search) {
+  if (HoldsDemoData(search.workingDir)) return search.workingDir;
+  if (!search.executable.empty()) {
+    const fs::path exeDir = fs::path(search.executable).parent_path();
+    for (const std::string* relative : {&search.installedFromExe, &search.buildFromExe}) {
+      if (relative->empty()) continue;
+      const fs::path candidate = (exeDir / *relative).lexically_normal();
+      if (HoldsDemoData(candidate.string())) return candidate.string();
+    }
+  }
+  return search.workingDir;
+}
+
+std::string ExecutablePath() {
+  // readlink does not terminate the name; a name that fills the buffer may be cut.
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return std::string();
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
