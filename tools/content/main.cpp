@@ -1,5 +1,6 @@
 // kavret-content OUTDIR: writes the demo's data directory, deterministically,
-// and a manifest of what it wrote.
+// and a manifest of what it wrote. kavret-content --icons DIR: writes the
+// program's icons into DIR as a hicolor icon theme lays them out.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,10 +9,12 @@
 #include "tools/content/manifest.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kavret-content OUTDIR\n");
+  const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+  if ((argc != 2 || argv[1][0] == '-') && !icons) {
+    std::fprintf(stderr, "usage: kavret-content OUTDIR\n       kavret-content --icons DIR\n");
     return 2;
   }
+  if (icons) return WriteIcons(argv[2]) ? 0 : 1;
   const std::string out = argv[1];
   std::error_code ec;
   std::filesystem::create_directories(out, ec);

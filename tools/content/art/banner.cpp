@@ -10,11 +10,12 @@
 
 namespace {
 
-// Palette layout: 0..127 background ramp, 128..191 title ramp, 192..223 the
-// planet's rim glow, 224 shadow, 225..255 star brightness.
-constexpr int kBack = 0, kTitle = 128, kGlow = 192, kShadow = 224, kStar = 225;
+constexpr int kBack = kBannerBack, kTitle = kBannerTitle, kGlow = kBannerGlow, kShadow = kBannerShadow,
+              kStar = kBannerStar;
 
-std::vector<Colour> Palette() {
+}  // namespace
+
+std::vector<Colour> BannerPalette() {
   std::vector<Colour> p(256);
   for (int i = 0; i < 128; ++i) p[kBack + i] = Mix({4, 6, 30}, {70, 30, 110}, static_cast<float>(i) / 127);
   for (int i = 0; i < 64; ++i) {
@@ -26,8 +27,6 @@ std::vector<Colour> Palette() {
   for (int i = 0; i < 31; ++i) p[kStar + i] = Mix({80, 80, 120}, {255, 255, 255}, static_cast<float>(i) / 30);
   return p;
 }
-
-}  // namespace
 
 std::vector<std::uint8_t> EncodeBanner() {
   const int w = kBannerWidth, h = kBannerHeight;
@@ -75,5 +74,5 @@ std::vector<std::uint8_t> EncodeBanner() {
   }
   // A thin gold rule under the title.
   for (int x = x0; x < w - x0; ++x) at(x, y0 + kGlyphHeight * scale + 10) = kTitle + 40;
-  return EncodeBmp8(w, h, px, Palette());
+  return EncodeBmp8(w, h, px, BannerPalette());
 }

@@ -1,8 +1,10 @@
-// WriteArt: the demo's scene files, textures and banner into a data directory.
+// WriteArt: the demo's scene files, textures and banner into a data directory;
+// WriteIcons: the program's icons for the desktop.
 #include <cstdio>
 #include <filesystem>
 
 #include "tools/content/art/banner.h"
+#include "tools/content/art/icon.h"
 #include "tools/content/art/scene_file.h"
 #include "tools/content/art/textures.h"
 #include "tools/content/content.h"
@@ -36,6 +38,22 @@ bool WriteArt(const std::string& outDir) {
   if (!WriteFileBytes(banner.string(), EncodeBanner())) {
     std::fprintf(stderr, "kavret-content: cannot write %s\n", banner.c_str());
     return false;
+  }
+  return true;
+}
+
+bool WriteIcons(const std::string& themeDir) {
+  namespace fs = std::filesystem;
+  for (const int size : kIconSizes) {
+    const std::string name = std::to_string(size) + "x" + std::to_string(size);
+    const fs::path dir = fs::path(themeDir) / name / "apps";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    const std::vector<std::uint8_t> png = EncodeIconPng(size);
+    if (ec || png.empty() || !WriteFileBytes((dir / "kavret.png").string(), png)) {
+      std::fprintf(stderr, "kavret-content: cannot write the %s icon in %s\n", name.c_str(), themeDir.c_str());
+      return false;
+    }
   }
   return true;
 }
