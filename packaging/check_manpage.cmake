@@ -1,0 +1,31 @@
+# Checks that the manual page names every option `kavret --help` lists: the
+# page is written from that text, and an option line the writer cannot
+# parse would drop out of it.
+#   cmake -DPROGRAM=<kavret> -DMANPAGE=<kavret.6.gz> -P check_manpage.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
+endif()
+execute_process(COMMAND gzip -dc "${MANPAGE}" OUTPUT_VARIABLE page RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot read ${MANPAGE}")
+endif()
+# Every option named in the option lines (two spaces, then a dash).
+string(REGEX MATCHALL "\n  -[^\n]*" option_lines "${help}")
+set(checked 0)
+foreach(line IN LISTS option_lines)
+  string(REGEX MATCHALL "--[a-z][a-z-]*" names "${line}")
+  foreach(name IN LISTS names)
+    string(REPLACE "-" "\\-" roff "${name}")
+    string(FIND "${page}" "\\fB${roff}\\fR" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "the manual page does not list ${name} as an option")
+    endif()
+    math(EXPR checked "${checked} + 1")
+  endforeach()
+endforeach()
+if(checked LESS 10)
+  message(FATAL_ERROR "only ${checked} options found in --help")
+endif()
+message(STATUS "the manual page lists all ${checked} options of --help")
