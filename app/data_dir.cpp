@@ -13,17 +13,21 @@ bool HoldsDemoData(const std::string& dir) {
   return fs::is_directory(fs::path(dir) / "Objects", ec) || fs::is_directory(fs::path(dir) / "objects", ec);
 }
 
-std::string FindDataDirectory(const DataSearch& search) {
-  if (HoldsDemoData(search.workingDir)) return search.workingDir;
-  if (!search.executable.empty()) {
-    const fs::path exeDir = fs::path(search.executable).parent_path();
-    for (const std::string* relative : {&search.installedFromExe, &search.buildFromExe}) {
-      if (relative->empty()) continue;
-      const fs::path candidate = (exeDir / *relative).lexically_normal();
-      if (HoldsDemoData(candidate.string())) return candidate.string();
-    }
+std::vector<std::string> DataCandidates(const DataSearch& search) {
+  std::vector<std::string> candidates = {search.workingDir};
+  if (search.executable.empty()) return candidates;
+  const fs::path exeDir = fs::path(search.executable).parent_path();
+  for (const std::string* relative : {&search.installedFromExe, &search.buildFromExe}) {
+    if (!relative->empty()) candidates.push_back((exeDir / *relative).lexically_normal().string());
   }
-  return search.workingDir;
+  return candidates;
+}
+
+std::string FindDataDirectory(const DataSearch& search) {
+  for (const std::string& candidate : DataCandidates(search)) {
+    if (HoldsDemoData(candidate)) return candidate;
+  }
+  return std::string();
 }
 
 std::string ExecutablePath() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct DataSearch {
   std::string workingDir = ".";  // holds the data when it has an Objects folder (the original's rule)
@@ -15,9 +16,10 @@ struct DataSearch {
 
 // True when dir holds the demo's data (an Objects folder, in either case).
 bool HoldsDemoData(const std::string& dir);
-// The first of the working directory, the installed data and the build tree's
-// data that holds the demo's data; the working directory when none does, so
-// that the loaders name the files they miss.
+// The folders looked at, in order: the working directory, the installed data,
+// the build tree's data (the last two only when the program's path is known).
+std::vector<std::string> DataCandidates(const DataSearch& search);
+// The first candidate that holds the demo's data; empty when none does.
 std::string FindDataDirectory(const DataSearch& search);
 // The running program's path as the kernel knows it (/proc/self/exe, links
 // resolved); empty where that cannot be read.

@@ -37,13 +37,21 @@ bool IsDirectory(const std::string& path) {
 }
 
 // The working directory when it holds the demo's data, else the installed
-// data beside this program, else its build tree's data.
+// data beside this program, else its build tree's data; empty (said on
+// stderr, with the places looked at) when none holds it.
 std::string DefaultDataDirectory() {
   DataSearch search;
   search.executable = ExecutablePath();
   search.installedFromExe = KAVRET_INSTALLED_DATA_FROM_EXE;
   search.buildFromExe = KAVRET_BUILD_DATA_FROM_EXE;
-  return FindDataDirectory(search);
+  const std::string found = FindDataDirectory(search);
+  if (found.empty()) {
+    std::string places;
+    for (const std::string& candidate : DataCandidates(search)) places += (places.empty() ? "" : ", ") + candidate;
+    std::fprintf(stderr, "kavret: the demo's data (an Objects folder) is not in %s; give its folder with --data DIR\n",
+                 places.c_str());
+  }
+  return found;
 }
 
 void OnPresented(long) {
@@ -74,6 +82,7 @@ bool AnswerWithoutRunning(const CommandLine& options) {
 // data directory does not exist.
 bool UseDataAndSettings(const CommandLine& options) {
   const std::string data = options.dataDir.empty() ? DefaultDataDirectory() : options.dataDir;
+  if (data.empty()) return false;
   if (!IsDirectory(data)) {
     std::fprintf(stderr, "kavret: data directory %s does not exist\n", data.c_str());
     return false;

@@ -39,11 +39,14 @@ TEST(DataDirectoryTest, OrderIsWorkingDirectoryThenInstalledThenBuildTree) {
   const fs::path root = ProcessFolder("data_dir_order");
   const fs::path cwd = root / "cwd", exe = root / "tree/bin/kavret";
   fs::create_directories(cwd);
-  // Nothing holds the data: the working directory, so that the loaders say what is missing.
-  EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), cwd.string());
+  // Nothing holds the data: nothing is found (the program then says where it looked).
+  EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), "");
+  const std::vector<std::string> looked = {cwd.string(), (root / "tree/share/kavret").string(),
+                                           (root / "tree/data").string()};
+  EXPECT_EQ(DataCandidates(SearchFrom(cwd, exe)), looked);
   // A folder named like the data but without Objects/ is passed over.
   fs::create_directories(root / "tree/share/kavret/Textures");
-  EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), cwd.string());
+  EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), "");
 
   MakeData(root / "tree/data");
   EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), (root / "tree/data").string());
@@ -54,9 +57,12 @@ TEST(DataDirectoryTest, OrderIsWorkingDirectoryThenInstalledThenBuildTree) {
   EXPECT_EQ(FindDataDirectory(SearchFrom(cwd, exe)), cwd.string());
 }
 
-TEST(DataDirectoryTest, UnknownProgramPathFallsBackToTheWorkingDirectory) {
+TEST(DataDirectoryTest, UnknownProgramPathLooksInTheWorkingDirectoryAlone) {
   const fs::path cwd = ProcessFolder("data_dir_unknown");
   DataSearch s = SearchFrom(cwd, "");
+  EXPECT_EQ(DataCandidates(s), std::vector<std::string>{cwd.string()});
+  EXPECT_EQ(FindDataDirectory(s), "");
+  MakeData(cwd);
   EXPECT_EQ(FindDataDirectory(s), cwd.string());
   // This process's own path is known on Linux and is a real file.
   const std::string self = ExecutablePath();
