@@ -516,27 +516,28 @@ template <SpanKind K, bool Masked>
 [[gnu::always_inline]] inline void DrawQuad(const SpanRow& row, int at, __m128i active, const QuadWalk& q,
                                             const PairLevel& sampler, __m256i dither) {
   std::uint16_t* colour = row.colour + at;
-  __m128i pass = active, z16 = _mm_setzero_si128(), zOld = _mm_setzero_si128();
+  // The lanes that keep what the target holds: those not active, and those
+  // failing the depth test.
+  __m128i keep = _mm_setzero_si128(), z16 = _mm_setzero_si128(), zOld = _mm_setzero_si128();
+  if constexpr (Masked) keep = _mm_xor_si128(active, _mm_set1_epi32(-1));
+  // Depth within the span is below 2^31, so z >> 15 fits 16 bits and the
+  // saturating pack keeps it as it is.
   if constexpr (K.Depth()) {
-    z16 = _mm_and_si128(_mm_srli_epi32(q.z, 15), _mm_set1_epi32(0xFFFF));
+    z16 = _mm_srli_epi32(q.z, 15);
     z16 = _mm_packus_epi32(z16, z16);
   }
   if constexpr (K.zTest || (Masked && K.zWrite))
     zOld = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row.depth + at));
-  if constexpr (K.zTest) {
-    // Unsigned 16-bit z16 < zOld, as signed after flipping the top bits.
-    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
-    pass = _mm_and_si128(pass, _mm_cmplt_epi16(_mm_xor_si128(z16, flip), _mm_xor_si128(zOld, flip)));
-  }
+  // LESS fails where z16 >= zOld, unsigned: where the larger of the two is z16.
+  if constexpr (K.zTest) keep = _mm_or_si128(keep, _mm_cmpeq_epi16(_mm_max_epu16(z16, zOld), z16));
   constexpr bool kBlend = K.zTest || Masked;
-  if (kBlend && (_mm_movemask_epi8(pass) & 0xFF) == 0) return;
+  if (kBlend && _mm_testc_si128(keep, _mm_setr_epi32(-1, -1, 0, 0))) return;
   __m256i destination = _mm256_setzero_si256();
   if constexpr (K.additive) destination = SpreadDestination(colour);
   __m128i out = NarrowQuad(ShadePixels<K>(q.colourA, q.colourB, sampler, q.s, destination, dither));
   if constexpr (kBlend) {
-    const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour));
-    out = _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, old));
-    z16 = _mm_or_si128(_mm_and_si128(pass, z16), _mm_andnot_si128(pass, zOld));
+    out = _mm_blendv_epi8(out, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour)), keep);
+    z16 = _mm_blendv_epi8(z16, zOld, keep);
   }
   _mm_storel_epi64(reinterpret_cast<__m128i*>(colour), out);
   if constexpr (K.zWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(row.depth + at), z16);
