@@ -535,7 +535,8 @@ template <SpanKind K, bool Masked>
   __m256i destination = _mm256_setzero_si256();
   if constexpr (K.additive) destination = SpreadDestination(colour);
   __m128i out = NarrowQuad(ShadePixels<K>(q.colourA, q.colourB, sampler, q.s, destination, dither));
-  if constexpr (kBlend) {
+  // Blended only where some lane keeps the target (not often: mostly all four pass).
+  if (kBlend && !_mm_testz_si128(keep, _mm_setr_epi32(-1, -1, 0, 0))) {
     out = _mm_blendv_epi8(out, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour)), keep);
     z16 = _mm_blendv_epi8(z16, zOld, keep);
   }
