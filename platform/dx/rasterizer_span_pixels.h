@@ -29,6 +29,7 @@ namespace {
 
 // 16-bit and 32-bit lane arithmetic, two pixels to a register.
 KAVRET_LANES __m128i Add16(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+KAVRET_LANES __m128i AddSatU16(__m128i a, __m128i b) { return _mm_adds_epu16(a, b); }
 KAVRET_LANES __m128i Sub16(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
 KAVRET_LANES __m128i Min16(__m128i a, __m128i b) { return _mm_min_epi16(a, b); }
 KAVRET_LANES __m128i MulLo16(__m128i a, __m128i b) { return _mm_mullo_epi16(a, b); }
@@ -43,6 +44,10 @@ KAVRET_LANES __m128i UnpackHi64(__m128i a, __m128i b) { return _mm_unpackhi_epi6
 template <int N>
 KAVRET_LANES __m128i Srl16(__m128i a) {
   return _mm_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m128i Sll16(__m128i a) {
+  return _mm_slli_epi16(a, N);
 }
 template <int N>
 KAVRET_LANES __m128i Srl32(__m128i a) {
@@ -114,6 +119,7 @@ KAVRET_LANES __m128i SpreadDestination(std::uint32_t d0, std::uint32_t d1) {
 #if KAVRET_WIDE_SPANS
 // The same, four pixels to a register.
 KAVRET_LANES __m256i Add16(__m256i a, __m256i b) { return _mm256_add_epi16(a, b); }
+KAVRET_LANES __m256i AddSatU16(__m256i a, __m256i b) { return _mm256_adds_epu16(a, b); }
 KAVRET_LANES __m256i Sub16(__m256i a, __m256i b) { return _mm256_sub_epi16(a, b); }
 KAVRET_LANES __m256i Min16(__m256i a, __m256i b) { return _mm256_min_epi16(a, b); }
 KAVRET_LANES __m256i MulLo16(__m256i a, __m256i b) { return _mm256_mullo_epi16(a, b); }
@@ -128,6 +134,10 @@ KAVRET_LANES __m256i UnpackHi64(__m256i a, __m256i b) { return _mm256_unpackhi_e
 template <int N>
 KAVRET_LANES __m256i Srl16(__m256i a) {
   return _mm256_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m256i Sll16(__m256i a) {
+  return _mm256_slli_epi16(a, N);
 }
 template <int N>
 KAVRET_LANES __m256i Srl32(__m256i a) {
@@ -262,16 +272,16 @@ KAVRET_LANES __m128i TexelPairs(const std::uint32_t* row, std::uint32_t a, std::
 // only the top-left texel's offset is taken out of the register, the bottom
 // pair being the one a row on (rows repeat the first after the last).
 KAVRET_LANES __m256i SamplePixels(const PairLevel& l, __m256i s) {
-  // (u, v, u, v) of each pixel: the high halves of su and sv.
-  const __m256i wholeOrder = _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 3, 6, 7, 2, 3, 6, 7, 10, 11, 14, 15, 10, 11, 14, 15));
+  // (u, v) of both pixels of each half: the high halves of su and sv.
+  const __m256i wholeOrder = _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, 2, 3, 6, 7, 10, 11, 14, 15));
   const __m256i whole = And(_mm256_shuffle_epi8(s, wholeOrder), l.mask);
-  // u + v * stride in 32-bit lanes 0 and 2 of each half: pixels x, x + 1 and x + 2, x + 3.
+  // u + v * stride in 32-bit lanes 0 and 1 of each half (pixels x, x + 1 and
+  // x + 2, x + 3), taken out 64 bits at a time.
   const __m256i offsets = Madd16(whole, l.stride);
-  const __m128i low = _mm256_castsi256_si128(offsets), high = _mm256_extracti128_si256(offsets, 1);
-  const auto o0 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(low));
-  const auto o1 = static_cast<std::uint32_t>(_mm_extract_epi32(low, 2));
-  const auto o2 = static_cast<std::uint32_t>(_mm_cvtsi128_si32(high));
-  const auto o3 = static_cast<std::uint32_t>(_mm_extract_epi32(high, 2));
+  const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm256_castsi256_si128(offsets)));
+  const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm256_extracti128_si256(offsets, 1)));
+  const auto o0 = static_cast<std::uint32_t>(low), o1 = static_cast<std::uint32_t>(low >> 32);
+  const auto o2 = static_cast<std::uint32_t>(high), o3 = static_cast<std::uint32_t>(high >> 32);
   // As LoadTexels lays them out: top and bottom of the pixels at x and x + 2,
   // then of those at x + 1 and x + 3.
   const __m256i top0 = _mm256_cvtepu8_epi16(TexelPairs(l.texels, o0, o2));
@@ -308,6 +318,19 @@ KAVRET_LANES V PackPixels(V c, V bias) {
   c = MulHiU16(c, Each<V>(8192, 16384, 8192, 0));
   c = Madd16(c, Each<V>(1, 32, 2048, 0));
   return Add32(c, SrlBytes<4>(c));
+}
+
+// The same from MODULATE's products, the 8-bit results in their high bytes,
+// with the thresholds (`bias` shifted up by 8) added there: an unsigned
+// saturating add clamps a sum past 255 as the min does, and the high
+// products then take >> 11, >> 10, >> 11 of the 16-bit lanes, which are the
+// shifts of the high bytes.
+template <class V>
+KAVRET_LANES V PackProducts(V p, V highBias) {
+  p = AddSatU16(p, highBias);
+  p = MulHiU16(p, Each<V>(32, 64, 32, 0));
+  p = Madd16(p, Each<V>(1, 32, 2048, 0));
+  return Add32(p, SrlBytes<4>(p));
 }
 
 // Dither thresholds of four neighbouring pixels as lane offsets: half for the
@@ -349,7 +372,10 @@ struct SpanKind {
 template <SpanKind K, class V>
 KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
   V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
-  // MODULATE: (texel * (colour + 1)) >> 8 per lane.
+  // MODULATE: (texel * (colour + 1)) >> 8 per lane; packed straight from the
+  // products where nothing is added to it first.
+  if constexpr (K.textured && !K.additive)
+    return PackProducts(MulLo16(SamplePixels(sampler, s), c), Sll16<8>(dither));
   if constexpr (K.textured) c = Srl16<8>(MulLo16(SamplePixels(sampler, s), c));
   if constexpr (K.additive) c = Min16(Add16(c, DestinationPixels(destination)), Set16<V>(255));
   return PackPixels(c, dither);
