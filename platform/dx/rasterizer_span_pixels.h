@@ -301,12 +301,11 @@ KAVRET_LANES __m256i SamplePixels(const PairLevel& l, __m256i s) {
 #endif
 
 // Spread destination pixels as (b, g, r, 0) 8-bit values, without filling
-// the low bits, as AddDestination reads them.
+// the low bits, as AddDestination reads them, moved up into the high bytes:
+// blue up by 11, green by 5, red where it is.
 template <class V>
-KAVRET_LANES V DestinationPixels(V spread) {
-  const V d = And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0));
-  // Blue moves up by 3 (a low product), green down by 3 and red down by 8 (high products).
-  return Or(MulLo16(d, Each<V>(8, 0, 0, 0)), MulHiU16(d, Each<V>(0, 1 << 13, 1 << 8, 0)));
+KAVRET_LANES V DestinationHighBytes(V spread) {
+  return MulLo16(And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0)), Each<V>(2048, 32, 1, 0));
 }
 
 // Pixels of 0..255 lanes plus thresholds to 5-6-5, as Pack565: each pixel in
@@ -320,14 +319,11 @@ KAVRET_LANES V PackPixels(V c, V bias) {
   return Add32(c, SrlBytes<4>(c));
 }
 
-// The same from MODULATE's products, the 8-bit results in their high bytes,
-// with the thresholds (`bias` shifted up by 8) added there: an unsigned
-// saturating add clamps a sum past 255 as the min does, and the high
-// products then take >> 11, >> 10, >> 11 of the 16-bit lanes, which are the
-// shifts of the high bytes.
+// The same from 8-bit values in the high bytes of the lanes, with anything
+// in the low bytes, the thresholds already added: the high products take
+// >> 11, >> 10, >> 11 of the lanes, the shifts of the high bytes.
 template <class V>
-KAVRET_LANES V PackProducts(V p, V highBias) {
-  p = AddSatU16(p, highBias);
+KAVRET_LANES V PackHighBytes(V p) {
   p = MulHiU16(p, Each<V>(32, 64, 32, 0));
   p = Madd16(p, Each<V>(1, 32, 2048, 0));
   return Add32(p, SrlBytes<4>(p));
@@ -372,13 +368,17 @@ struct SpanKind {
 template <SpanKind K, class V>
 KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
   V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
-  // MODULATE: (texel * (colour + 1)) >> 8 per lane; packed straight from the
-  // products where nothing is added to it first.
-  if constexpr (K.textured && !K.additive)
-    return PackProducts(MulLo16(SamplePixels(sampler, s), c), Sll16<8>(dither));
-  if constexpr (K.textured) c = Srl16<8>(MulLo16(SamplePixels(sampler, s), c));
-  if constexpr (K.additive) c = Min16(Add16(c, DestinationPixels(destination)), Set16<V>(255));
-  return PackPixels(c, dither);
+  if constexpr (!K.textured && !K.additive) return PackPixels(c, dither);
+  // Otherwise each 8-bit result goes on in the high byte of its lane: MODULATE
+  // (texel * (colour + 1)) >> 8 is the high byte of the product, the colour
+  // alone is moved up. Adding 8-bit values moved up likewise with unsigned
+  // saturation clamps at 255 as a min after the sum does (a sum past 255 is
+  // exactly one that passes 2^16, and a clamped lane stays clamped), whatever
+  // the low byte holds.
+  V p = K.textured ? MulLo16(SamplePixels(sampler, s), c) : Sll16<8>(c);
+  if constexpr (K.additive) p = AddSatU16(p, DestinationHighBytes(destination));
+  if constexpr (K.dither) p = AddSatU16(p, Sll16<8>(dither));
+  return PackHighBytes(p);
 }
 
 #undef KAVRET_LANES
