@@ -481,8 +481,8 @@ template <SpanKind K>
   // The thresholds of the pairs at x and at x + 2 take turns.
   __m128i dither = _mm_setzero_si128(), ditherNext = _mm_setzero_si128();
   if constexpr (K.dither) {
-    dither = DitherAt<__m128i>(y, x);
-    ditherNext = DitherAt<__m128i>(y, x + 2);
+    dither = DitherAt<K, __m128i>(y, x);
+    ditherNext = DitherAt<K, __m128i>(y, x + 2);
   }
   for (const int pairEnd = x + (n & ~1); x < pairEnd; x += 2) {
     DrawPair<K, true>(row, x, c, texels, dither);
@@ -531,12 +531,14 @@ template <SpanKind K, bool Masked>
   // LESS fails where z16 >= zOld, unsigned: where the larger of the two is z16.
   if constexpr (K.zTest) keep = _mm_or_si128(keep, _mm_cmpeq_epi16(_mm_max_epu16(z16, zOld), z16));
   constexpr bool kBlend = K.zTest || Masked;
-  if (kBlend && _mm_testc_si128(keep, _mm_setr_epi32(-1, -1, 0, 0))) return;
+  // One bit a byte for the four pixels.
+  const int kept = K.zTest || Masked ? _mm_movemask_epi8(keep) & 0xFF : 0;
+  if (kBlend && kept == 0xFF) return;
   __m256i destination = _mm256_setzero_si256();
   if constexpr (K.additive) destination = SpreadDestination(colour);
   __m128i out = NarrowQuad(ShadePixels<K>(q.colourA, q.colourB, sampler, q.s, destination, dither));
   // Blended only where some lane keeps the target (not often: mostly all four pass).
-  if (kBlend && !_mm_testz_si128(keep, _mm_setr_epi32(-1, -1, 0, 0))) {
+  if (kBlend && kept != 0) {
     out = _mm_blendv_epi8(out, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour)), keep);
     z16 = _mm_blendv_epi8(z16, zOld, keep);
   }
@@ -562,7 +564,7 @@ template <SpanKind K>
              BothHalves(c.colour1, _mm_add_epi32(c.colour1, c.step2)),
              BothHalves(texels.s, _mm_add_epi32(texels.s, texels.step2)),
              _mm_add_epi32(_mm_set1_epi32(static_cast<int>(c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
-  auto ditherAt = [&](int at) { return K.dither ? DitherAt<__m256i>(y, at) : _mm256_setzero_si256(); };
+  auto ditherAt = [&](int at) { return K.dither ? DitherAt<K, __m256i>(y, at) : _mm256_setzero_si256(); };
   const __m256i dither = ditherAt(x);
   const __m128i all = _mm_set1_epi32(-1);
   for (const int quadEnd = x + (n & ~3); x < quadEnd; x += 4) {

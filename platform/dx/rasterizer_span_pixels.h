@@ -330,31 +330,28 @@ KAVRET_LANES V PackHighBytes(V p) {
 }
 
 // Dither thresholds of four neighbouring pixels as lane offsets: half for the
-// 5-bit channels, a quarter for green; [row][column of the first pixel]. A
-// pair takes the first half.
+// 5-bit channels, a quarter for green; [high][row][column of the first pixel],
+// moved up into the high bytes where `high` is 1. A pair takes the first half.
 struct DitherBiases {
-  alignas(32) std::int16_t of[4][4][16];
+  alignas(32) std::int16_t of[2][4][4][16];
 };
 constexpr DitherBiases MakeDitherBiases() {
   DitherBiases d{};
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x)
-      for (int p = 0; p < 4; ++p) {
-        const int threshold = kDither[y][(x + p) & 3];
-        std::int16_t* l = &d.of[y][x][4 * p];
-        l[0] = static_cast<std::int16_t>(threshold >> 1);
-        l[1] = static_cast<std::int16_t>(threshold >> 2);
-        l[2] = static_cast<std::int16_t>(threshold >> 1);
-        l[3] = 0;
-      }
+  for (int high = 0; high < 2; ++high)
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        for (int p = 0; p < 4; ++p) {
+          const int threshold = kDither[y][(x + p) & 3];
+          const int shift = high ? 8 : 0;
+          std::int16_t* l = &d.of[high][y][x][4 * p];
+          l[0] = static_cast<std::int16_t>((threshold >> 1) << shift);
+          l[1] = static_cast<std::int16_t>((threshold >> 2) << shift);
+          l[2] = static_cast<std::int16_t>((threshold >> 1) << shift);
+          l[3] = 0;
+        }
   return d;
 }
 constexpr DitherBiases ditherBiases = MakeDitherBiases();
-
-template <class V>
-KAVRET_LANES V DitherAt(int y, int x) {
-  return LoadAligned<V>(ditherBiases.of[y & 3][x & 3]);
-}
 
 // What a span loop is specialised for.
 struct SpanKind {
@@ -362,13 +359,21 @@ struct SpanKind {
   constexpr bool Depth() const { return zTest || zWrite; }
 };
 
+// Whether a loop shades in the high bytes of the lanes (see ShadePixels).
+constexpr bool ShadesHigh(SpanKind k) { return k.textured || k.additive; }
+
+template <SpanKind K, class V>
+KAVRET_LANES V DitherAt(int y, int x) {
+  return LoadAligned<V>(ditherBiases.of[ShadesHigh(K) ? 1 : 0][y & 3][x & 3]);
+}
+
 // The packed pixels from their colour (blue, green, red in 16.16, 32-bit
 // lanes; colourA the pixels at x (and x + 2), colourB those after them):
 // modulated by the texture, added to the spread destination, dithered.
 template <SpanKind K, class V>
 KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
   V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
-  if constexpr (!K.textured && !K.additive) return PackPixels(c, dither);
+  if constexpr (!ShadesHigh(K)) return PackPixels(c, dither);
   // Otherwise each 8-bit result goes on in the high byte of its lane: MODULATE
   // (texel * (colour + 1)) >> 8 is the high byte of the product, the colour
   // alone is moved up. Adding 8-bit values moved up likewise with unsigned
@@ -377,7 +382,7 @@ KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, 
   // the low byte holds.
   V p = K.textured ? MulLo16(SamplePixels(sampler, s), c) : Sll16<8>(c);
   if constexpr (K.additive) p = AddSatU16(p, DestinationHighBytes(destination));
-  if constexpr (K.dither) p = AddSatU16(p, Sll16<8>(dither));
+  if constexpr (K.dither) p = AddSatU16(p, dither);  // moved up already
   return PackHighBytes(p);
 }
 
