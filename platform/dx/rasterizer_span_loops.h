@@ -505,10 +505,11 @@ template <SpanKind K>
 #if KAVRET_WIDE_SPANS
 // Four pixels at once: colour of the pixels at x and x + 2 (colourA) and at
 // x + 1 and x + 3 (colourB), texture coordinates of all four (pairs at x and
-// x + 2 in the halves), depth in 32-bit lanes.
+// x + 2 in the halves), and twice the depth in 32-bit lanes (modulo 2^32,
+// so that the 16-bit z, bits 15 to 30 of depth, is the high half of each).
 struct QuadWalk {
   __m256i colourA, colourB, s;
-  __m128i z;
+  __m128i z2;
 };
 
 // The four pixels from `at`; only the `active` ones (16-bit lanes) when Masked.
@@ -520,12 +521,8 @@ template <SpanKind K, bool Masked>
   // failing the depth test.
   __m128i keep = _mm_setzero_si128(), z16 = _mm_setzero_si128(), zOld = _mm_setzero_si128();
   if constexpr (Masked) keep = _mm_xor_si128(active, _mm_set1_epi32(-1));
-  // Depth within the span is below 2^31, so z >> 15 fits 16 bits and the
-  // saturating pack keeps it as it is.
-  if constexpr (K.Depth()) {
-    z16 = _mm_srli_epi32(q.z, 15);
-    z16 = _mm_packus_epi32(z16, z16);
-  }
+  if constexpr (K.Depth())
+    z16 = _mm_shuffle_epi8(q.z2, _mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1));
   if constexpr (K.zTest || (Masked && K.zWrite))
     zOld = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row.depth + at));
   // LESS fails where z16 >= zOld, unsigned: where the larger of the two is z16.
@@ -557,13 +554,13 @@ template <SpanKind K>
   const __m256i colourStep1 = _mm256_broadcastsi128_si256(c.step);
   const __m256i colourStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(c.step2, c.step2));
   const __m256i sStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(texels.step2, texels.step2));
-  // Depth stepped as the pairs step it.
-  const __m128i zStep1 = _mm_set1_epi32(static_cast<int>(c.zStep));
-  const __m128i zStep4 = _mm_set1_epi32(static_cast<int>(4 * c.zStep));
+  // Depth stepped as the pairs step it, doubled: the same sums modulo 2^32, doubled.
+  const __m128i zStep1 = _mm_set1_epi32(static_cast<int>(2 * c.zStep));
+  const __m128i zStep4 = _mm_set1_epi32(static_cast<int>(8 * c.zStep));
   QuadWalk q{BothHalves(c.colour0, _mm_add_epi32(c.colour0, c.step2)),
              BothHalves(c.colour1, _mm_add_epi32(c.colour1, c.step2)),
              BothHalves(texels.s, _mm_add_epi32(texels.s, texels.step2)),
-             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
+             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(2 * c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
   auto ditherAt = [&](int at) { return K.dither ? DitherAt<K, __m256i>(y, at) : _mm256_setzero_si256(); };
   const __m256i dither = ditherAt(x);
   const __m128i all = _mm_set1_epi32(-1);
@@ -572,7 +569,7 @@ template <SpanKind K>
     q.colourA = _mm256_add_epi32(q.colourA, colourStep4);
     q.colourB = _mm256_add_epi32(q.colourB, colourStep4);
     if constexpr (K.textured) q.s = _mm256_add_epi32(q.s, sStep4);
-    if constexpr (K.Depth()) q.z = _mm_add_epi32(q.z, zStep4);
+    if constexpr (K.Depth()) q.z2 = _mm_add_epi32(q.z2, zStep4);
   }
   if (const int rest = segmentEnd - x; rest > 0) {
     // Lanes before x are drawn already, lanes from the end on are not ours.
@@ -587,17 +584,18 @@ template <SpanKind K>
     const __m256i backColour = _mm256_mullo_epi32(colourStep1, back8);
     const QuadWalk atBack{_mm256_add_epi32(q.colourA, backColour), _mm256_add_epi32(q.colourB, backColour),
                           _mm256_add_epi32(q.s, _mm256_mullo_epi32(_mm256_broadcastsi128_si256(texels.step1), back8)),
-                          _mm_add_epi32(q.z, _mm_mullo_epi32(zStep1, back))};
+                          _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, back))};
     DrawQuad<K, true>(row, at, active, atBack, texels.sampler, ditherAt(at));
     // Colour and depth go on from the segment's end into the next segment.
     const __m128i restColour = _mm_mullo_epi32(c.step, _mm_set1_epi32(rest));
     q.colourA = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourA), restColour));
     q.colourB = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourB), restColour));
-    q.z = _mm_add_epi32(q.z, _mm_mullo_epi32(zStep1, _mm_set1_epi32(rest)));
+    q.z2 = _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, _mm_set1_epi32(rest)));
   }
   c.colour0 = _mm256_castsi256_si128(q.colourA);
   c.colour1 = _mm256_castsi256_si128(q.colourB);
-  c.z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(q.z));
+  // Halved again: depth at the segment's end, inside the span, is below 2^31.
+  c.z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(q.z2)) >> 1;
 }
 #endif
 
