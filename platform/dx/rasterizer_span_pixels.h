@@ -260,11 +260,20 @@ KAVRET_LANES __m256i Lerp256(__m256i a, __m256i b, __m256i f) {
   return Add16(_mm256_slli_epi16(a, 8), MulLo16(Sub16(b, a), f));
 }
 
-// Two texel pairs, at offsets a and b from `row`, side by side.
-KAVRET_LANES __m128i TexelPairs(const std::uint32_t* row, std::uint32_t a, std::uint32_t b) {
-  std::int64_t high;
-  std::memcpy(&high, row + b, sizeof high);
-  return _mm_insert_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + a)), high, 1);
+// The left and right texels of the four pixels' pairs in one row of a
+// level, at offsets o0..o3 from `row`: 16 bytes from each offset (its pair
+// and two texels more, which levels leave room for) in the halves they
+// belong to, then the first texels as (b, g, r, 0) 16-bit lanes of the
+// pixels at x, x + 1 | x + 2, x + 3, and the second ones likewise.
+KAVRET_LANES void TexelRows(const std::uint32_t* row, std::uint32_t o0, std::uint32_t o1, std::uint32_t o2,
+                            std::uint32_t o3, __m256i& left, __m256i& right) {
+  auto at = [row](std::uint32_t o) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + o)); };
+  const __m256i even = _mm256_inserti128_si256(_mm256_castsi128_si256(at(o0)), at(o2), 1);
+  const __m256i odd = _mm256_inserti128_si256(_mm256_castsi128_si256(at(o1)), at(o3), 1);
+  // (left x, left x + 1, right x, right x + 1) in each half.
+  const __m256i both = _mm256_unpacklo_epi32(even, odd);
+  left = _mm256_unpacklo_epi8(both, _mm256_setzero_si256());
+  right = _mm256_unpackhi_epi8(both, _mm256_setzero_si256());
 }
 
 // The same samples for four pixels, the same arithmetic, with fewer steps to
@@ -282,20 +291,17 @@ KAVRET_LANES __m256i SamplePixels(const PairLevel& l, __m256i s) {
   const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm256_extracti128_si256(offsets, 1)));
   const auto o0 = static_cast<std::uint32_t>(low), o1 = static_cast<std::uint32_t>(low >> 32);
   const auto o2 = static_cast<std::uint32_t>(high), o3 = static_cast<std::uint32_t>(high >> 32);
-  // As LoadTexels lays them out: top and bottom of the pixels at x and x + 2,
-  // then of those at x + 1 and x + 3.
-  const __m256i top0 = _mm256_cvtepu8_epi16(TexelPairs(l.texels, o0, o2));
-  const __m256i bottom0 = _mm256_cvtepu8_epi16(TexelPairs(l.below, o0, o2));
-  const __m256i top1 = _mm256_cvtepu8_epi16(TexelPairs(l.texels, o1, o3));
-  const __m256i bottom1 = _mm256_cvtepu8_epi16(TexelPairs(l.below, o1, o3));
+  __m256i topLeft, topRight, bottomLeft, bottomRight;
+  TexelRows(l.texels, o0, o1, o2, o3, topLeft, topRight);
+  TexelRows(l.below, o0, o1, o2, o3, bottomLeft, bottomRight);
   // Fractions: bits 8..15 of su (byte 1) and of sv (byte 5) of each pixel, over its four lanes.
   constexpr char z = -1;
   const __m256i fu = _mm256_shuffle_epi8(
       s, _mm256_broadcastsi128_si256(_mm_setr_epi8(1, z, 1, z, 1, z, 1, z, 9, z, 9, z, 9, z, 9, z)));
   const __m256i fv = _mm256_shuffle_epi8(
       s, _mm256_broadcastsi128_si256(_mm_setr_epi8(5, z, 5, z, 5, z, 5, z, 13, z, 13, z, 13, z, 13, z)));
-  const __m256i top = Srl16<8>(Lerp256(UnpackLo64(top0, top1), UnpackHi64(top0, top1), fu));
-  const __m256i bottom = Srl16<8>(Lerp256(UnpackLo64(bottom0, bottom1), UnpackHi64(bottom0, bottom1), fu));
+  const __m256i top = Srl16<8>(Lerp256(topLeft, topRight, fu));
+  const __m256i bottom = Srl16<8>(Lerp256(bottomLeft, bottomRight, fu));
   return Srl16<8>(Lerp256(top, bottom, fv));
 }
 #endif
