@@ -26,6 +26,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "platform/dx/rasterizer.h"
@@ -398,12 +399,17 @@ struct PerspectiveRow {
   // most |u1 - u0| |q1 - q0| / (sqrt q0 + sqrt q1)^2, and the square is at
   // least q0 + q1 + 2 min(q0, q1). How far over kSegmentError that bound is
   // for a segment from the start to `end` (q there in qAt), as a ratio (NaN
-  // when unknown).
+  // when unknown), or 0 where it is plainly within (no more than 1): the
+  // quotient of a numerator no larger than a finite denominator is at most
+  // 1, so that the division is only needed where the ratio is used.
   [[gnu::always_inline]] double Excess(__m128d end, __m128d size, double qStart) const {
     const double qEnd = std::max(qAt, 1e-30);
     const __m128d du = _mm_mul_pd(_mm_sub_pd(end, _mm_setr_pd(u0, v0)), size);
     const double duMax = std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
-    return duMax * std::fabs(qEnd - qStart) / (kSegmentError * (qStart + qEnd + 2 * std::min(qStart, qEnd)));
+    const double miss = duMax * std::fabs(qEnd - qStart);
+    const double allowed = kSegmentError * (qStart + qEnd + 2 * std::min(qStart, qEnd));
+    if (miss <= allowed && allowed < std::numeric_limits<double>::infinity()) return 0;
+    return miss / allowed;
   }
 
   // The segment from x: its length, at most n on entry, and its coordinates,
