@@ -509,8 +509,9 @@ template <SpanKind K>
 }
 
 #if KAVRET_WIDE_SPANS
-// Four pixels at once: colour of the pixels at x and x + 2 (colourA) and at
-// x + 1 and x + 3 (colourB), texture coordinates of all four (pairs at x and
+// Four pixels at once: colour of the pixels x, x + 1 | x + 2, x + 3, blue and
+// red in colourA, green and the unused lane in colourB (as ColourWords takes
+// them), texture coordinates of all four (pairs at x and
 // x + 2 in the halves), and twice the depth in 32-bit lanes (modulo 2^32,
 // so that the 16-bit z, bits 15 to 30 of depth, is the high half of each).
 struct QuadWalk {
@@ -557,14 +558,25 @@ template <SpanKind K>
 [[gnu::always_inline]] inline void DrawQuads(const SpanRow& row, int y, int x, int n, ColourWalk& c,
                                              const TexelWalk& texels) {
   const int segmentEnd = x + n;
-  const __m256i colourStep1 = _mm256_broadcastsi128_si256(c.step);
-  const __m256i colourStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(c.step2, c.step2));
+  // Colour of the pixels at x and x + 1, and its steps, split into (b, r) and
+  // (g, unused) of each.
+  const auto split = [](__m128i p0, __m128i p1, __m128i& br, __m128i& gx) {
+    p0 = _mm_shuffle_epi32(p0, _MM_SHUFFLE(3, 1, 2, 0));
+    p1 = _mm_shuffle_epi32(p1, _MM_SHUFFLE(3, 1, 2, 0));
+    br = _mm_unpacklo_epi64(p0, p1);
+    gx = _mm_unpackhi_epi64(p0, p1);
+  };
+  __m128i colourBR, colourGX, stepBR, stepGX;
+  split(c.colour0, c.colour1, colourBR, colourGX);
+  split(c.step, c.step, stepBR, stepGX);
+  const __m256i stepBR1 = _mm256_broadcastsi128_si256(stepBR), stepGX1 = _mm256_broadcastsi128_si256(stepGX);
+  const __m256i stepBR4 = _mm256_slli_epi32(stepBR1, 2), stepGX4 = _mm256_slli_epi32(stepGX1, 2);
   const __m256i sStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(texels.step2, texels.step2));
   // Depth stepped as the pairs step it, doubled: the same sums modulo 2^32, doubled.
   const __m128i zStep1 = _mm_set1_epi32(static_cast<int>(2 * c.zStep));
   const __m128i zStep4 = _mm_set1_epi32(static_cast<int>(8 * c.zStep));
-  QuadWalk q{BothHalves(c.colour0, _mm_add_epi32(c.colour0, c.step2)),
-             BothHalves(c.colour1, _mm_add_epi32(c.colour1, c.step2)),
+  QuadWalk q{BothHalves(colourBR, _mm_add_epi32(colourBR, _mm_add_epi32(stepBR, stepBR))),
+             BothHalves(colourGX, _mm_add_epi32(colourGX, _mm_add_epi32(stepGX, stepGX))),
              BothHalves(texels.s, _mm_add_epi32(texels.s, texels.step2)),
              _mm_add_epi32(_mm_set1_epi32(static_cast<int>(2 * c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
   auto ditherAt = [&](int at) { return K.dither ? DitherAt<K, __m256i>(y, at) : _mm256_setzero_si256(); };
@@ -572,8 +584,8 @@ template <SpanKind K>
   const __m128i all = _mm_set1_epi32(-1);
   for (const int quadEnd = x + (n & ~3); x < quadEnd; x += 4) {
     DrawQuad<K, false>(row, x, all, q, texels.sampler, dither);
-    q.colourA = _mm256_add_epi32(q.colourA, colourStep4);
-    q.colourB = _mm256_add_epi32(q.colourB, colourStep4);
+    q.colourA = _mm256_add_epi32(q.colourA, stepBR4);
+    q.colourB = _mm256_add_epi32(q.colourB, stepGX4);
     if constexpr (K.textured) q.s = _mm256_add_epi32(q.s, sStep4);
     if constexpr (K.Depth()) q.z2 = _mm_add_epi32(q.z2, zStep4);
   }
@@ -587,19 +599,22 @@ template <SpanKind K>
     // The values at `at`, stepped back from x.
     const __m128i back = _mm_set1_epi32(at - x);
     const __m256i back8 = _mm256_broadcastsi128_si256(back);
-    const __m256i backColour = _mm256_mullo_epi32(colourStep1, back8);
-    const QuadWalk atBack{_mm256_add_epi32(q.colourA, backColour), _mm256_add_epi32(q.colourB, backColour),
+    const QuadWalk atBack{_mm256_add_epi32(q.colourA, _mm256_mullo_epi32(stepBR1, back8)),
+                          _mm256_add_epi32(q.colourB, _mm256_mullo_epi32(stepGX1, back8)),
                           _mm256_add_epi32(q.s, _mm256_mullo_epi32(_mm256_broadcastsi128_si256(texels.step1), back8)),
                           _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, back))};
     DrawQuad<K, true>(row, at, active, atBack, texels.sampler, ditherAt(at));
     // Colour and depth go on from the segment's end into the next segment.
-    const __m128i restColour = _mm_mullo_epi32(c.step, _mm_set1_epi32(rest));
-    q.colourA = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourA), restColour));
-    q.colourB = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourB), restColour));
+    const __m128i restSteps = _mm_set1_epi32(rest);
+    q.colourA = _mm256_castsi128_si256(
+        _mm_add_epi32(_mm256_castsi256_si128(q.colourA), _mm_mullo_epi32(stepBR, restSteps)));
+    q.colourB = _mm256_castsi128_si256(
+        _mm_add_epi32(_mm256_castsi256_si128(q.colourB), _mm_mullo_epi32(stepGX, restSteps)));
     q.z2 = _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, _mm_set1_epi32(rest)));
   }
-  c.colour0 = _mm256_castsi256_si128(q.colourA);
-  c.colour1 = _mm256_castsi256_si128(q.colourB);
+  // Back to (b, g, r, unused) of the pixels at the segment's end and after it.
+  c.colour0 = _mm_unpacklo_epi32(_mm256_castsi256_si128(q.colourA), _mm256_castsi256_si128(q.colourB));
+  c.colour1 = _mm_unpackhi_epi32(_mm256_castsi256_si128(q.colourA), _mm256_castsi256_si128(q.colourB));
   // Halved again: depth at the segment's end, inside the span, is below 2^31.
   c.z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(q.z2)) >> 1;
 }

@@ -359,6 +359,15 @@ constexpr DitherBiases MakeDitherBiases() {
 }
 constexpr DitherBiases ditherBiases = MakeDitherBiases();
 
+// The whole parts of the colour (16.16 in 32-bit lanes) as (b, g, r, 0)
+// 16-bit lanes of each pixel. A pair holds the pixels at x and x + 1 in a and
+// b; four pixels hold blue and red of each in a, green and the unused lane in
+// b (pixels x, x + 1 | x + 2, x + 3), so that one blend of words gathers them.
+KAVRET_LANES __m128i ColourWords(__m128i a, __m128i b) { return _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16)); }
+#if KAVRET_WIDE_SPANS
+KAVRET_LANES __m256i ColourWords(__m256i a, __m256i b) { return _mm256_blend_epi16(_mm256_srli_epi32(a, 16), b, 0xAA); }
+#endif
+
 // What a span loop is specialised for.
 struct SpanKind {
   bool textured, zTest, zWrite, additive, dither;
@@ -378,7 +387,7 @@ KAVRET_LANES V DitherAt(int y, int x) {
 // modulated by the texture, added to the spread destination, dithered.
 template <SpanKind K, class V>
 KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
-  V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
+  V c = ColourWords(colourA, colourB);
   if constexpr (!ShadesHigh(K)) return PackPixels(c, dither);
   // Otherwise each 8-bit result goes on in the high byte of its lane: MODULATE
   // (texel * (colour + 1)) >> 8 is the high byte of the product, the colour
