@@ -578,7 +578,8 @@ template <SpanKind K>
   QuadWalk q{BothHalves(colourBR, _mm_add_epi32(colourBR, _mm_add_epi32(stepBR, stepBR))),
              BothHalves(colourGX, _mm_add_epi32(colourGX, _mm_add_epi32(stepGX, stepGX))),
              BothHalves(texels.s, _mm_add_epi32(texels.s, texels.step2)),
-             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(2 * c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
+             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(2 * c.z)),
+                           _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
   auto ditherAt = [&](int at) { return K.dither ? DitherAt<K, __m256i>(y, at) : _mm256_setzero_si256(); };
   const __m256i dither = ditherAt(x);
   const __m128i all = _mm_set1_epi32(-1);

@@ -222,7 +222,8 @@ struct PairLevel {
 
 KAVRET_LANES PairLevel PairLevelOf(const RasterTexture& tex, int level) {
   const TextureLevel l = LevelOf(tex, level);
-  return PairLevel{l.texels, l.texels + l.stride, Halves<LevelLanes>(_mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16))),
+  return PairLevel{l.texels, l.texels + l.stride,
+                   Halves<LevelLanes>(_mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16))),
                    Halves<LevelLanes>(_mm_set1_epi32(static_cast<int>(1 | l.stride << 16)))};
 }
 
@@ -282,7 +283,8 @@ KAVRET_LANES void TexelRows(const std::uint32_t* row, std::uint32_t o0, std::uin
 // pair being the one a row on (rows repeat the first after the last).
 KAVRET_LANES __m256i SamplePixels(const PairLevel& l, __m256i s) {
   // (u, v) of both pixels of each half: the high halves of su and sv.
-  const __m256i wholeOrder = _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, 2, 3, 6, 7, 10, 11, 14, 15));
+  const __m256i wholeOrder =
+      _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, 2, 3, 6, 7, 10, 11, 14, 15));
   const __m256i whole = And(_mm256_shuffle_epi8(s, wholeOrder), l.mask);
   // u + v * stride in 32-bit lanes 0 and 1 of each half (pixels x, x + 1 and
   // x + 2, x + 3), taken out 64 bits at a time.
@@ -363,9 +365,13 @@ constexpr DitherBiases ditherBiases = MakeDitherBiases();
 // 16-bit lanes of each pixel. A pair holds the pixels at x and x + 1 in a and
 // b; four pixels hold blue and red of each in a, green and the unused lane in
 // b (pixels x, x + 1 | x + 2, x + 3), so that one blend of words gathers them.
-KAVRET_LANES __m128i ColourWords(__m128i a, __m128i b) { return _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16)); }
+KAVRET_LANES __m128i ColourWords(__m128i a, __m128i b) {
+  return _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
+}
 #if KAVRET_WIDE_SPANS
-KAVRET_LANES __m256i ColourWords(__m256i a, __m256i b) { return _mm256_blend_epi16(_mm256_srli_epi32(a, 16), b, 0xAA); }
+KAVRET_LANES __m256i ColourWords(__m256i a, __m256i b) {
+  return _mm256_blend_epi16(_mm256_srli_epi32(a, 16), b, 0xAA);
+}
 #endif
 
 // What a span loop is specialised for.
