@@ -24,7 +24,8 @@ constexpr int kMaxMipLevels = 12;
 
 struct RasterTexture {
   // 0x00RRGGBB; each row holds its (1 << widthLog2) texels and then its first
-  // texel again, so that a bilinear pair never needs wrapping.
+  // texel again, so that a bilinear pair never needs wrapping, and after the
+  // last row comes the first again, so that neither does the row below.
   const std::uint32_t* texels[kMaxMipLevels];
   int widthLog2[kMaxMipLevels];
   int heightLog2[kMaxMipLevels];

@@ -26,6 +26,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "platform/dx/rasterizer.h"
@@ -398,12 +399,17 @@ struct PerspectiveRow {
   // most |u1 - u0| |q1 - q0| / (sqrt q0 + sqrt q1)^2, and the square is at
   // least q0 + q1 + 2 min(q0, q1). How far over kSegmentError that bound is
   // for a segment from the start to `end` (q there in qAt), as a ratio (NaN
-  // when unknown).
+  // when unknown), or 0 where it is plainly within (no more than 1): the
+  // quotient of a numerator no larger than a finite denominator is at most
+  // 1, so that the division is only needed where the ratio is used.
   [[gnu::always_inline]] double Excess(__m128d end, __m128d size, double qStart) const {
     const double qEnd = std::max(qAt, 1e-30);
     const __m128d du = _mm_mul_pd(_mm_sub_pd(end, _mm_setr_pd(u0, v0)), size);
     const double duMax = std::max(std::fabs(_mm_cvtsd_f64(du)), std::fabs(_mm_cvtsd_f64(_mm_unpackhi_pd(du, du))));
-    return duMax * std::fabs(qEnd - qStart) / (kSegmentError * (qStart + qEnd + 2 * std::min(qStart, qEnd)));
+    const double miss = duMax * std::fabs(qEnd - qStart);
+    const double allowed = kSegmentError * (qStart + qEnd + 2 * std::min(qStart, qEnd));
+    if (miss <= allowed && allowed < std::numeric_limits<double>::infinity()) return 0;
+    return miss / allowed;
   }
 
   // The segment from x: its length, at most n on entry, and its coordinates,
@@ -481,8 +487,8 @@ template <SpanKind K>
   // The thresholds of the pairs at x and at x + 2 take turns.
   __m128i dither = _mm_setzero_si128(), ditherNext = _mm_setzero_si128();
   if constexpr (K.dither) {
-    dither = DitherAt<__m128i>(y, x);
-    ditherNext = DitherAt<__m128i>(y, x + 2);
+    dither = DitherAt<K, __m128i>(y, x);
+    ditherNext = DitherAt<K, __m128i>(y, x + 2);
   }
   for (const int pairEnd = x + (n & ~1); x < pairEnd; x += 2) {
     DrawPair<K, true>(row, x, c, texels, dither);
@@ -503,12 +509,14 @@ template <SpanKind K>
 }
 
 #if KAVRET_WIDE_SPANS
-// Four pixels at once: colour of the pixels at x and x + 2 (colourA) and at
-// x + 1 and x + 3 (colourB), texture coordinates of all four (pairs at x and
-// x + 2 in the halves), depth in 32-bit lanes.
+// Four pixels at once: colour of the pixels x, x + 1 | x + 2, x + 3, blue and
+// red in colourA, green and the unused lane in colourB (as ColourWords takes
+// them), texture coordinates of all four (pairs at x and
+// x + 2 in the halves), and twice the depth in 32-bit lanes (modulo 2^32,
+// so that the 16-bit z, bits 15 to 30 of depth, is the high half of each).
 struct QuadWalk {
   __m256i colourA, colourB, s;
-  __m128i z;
+  __m128i z2;
 };
 
 // The four pixels from `at`; only the `active` ones (16-bit lanes) when Masked.
@@ -516,27 +524,27 @@ template <SpanKind K, bool Masked>
 [[gnu::always_inline]] inline void DrawQuad(const SpanRow& row, int at, __m128i active, const QuadWalk& q,
                                             const PairLevel& sampler, __m256i dither) {
   std::uint16_t* colour = row.colour + at;
-  __m128i pass = active, z16 = _mm_setzero_si128(), zOld = _mm_setzero_si128();
-  if constexpr (K.Depth()) {
-    z16 = _mm_and_si128(_mm_srli_epi32(q.z, 15), _mm_set1_epi32(0xFFFF));
-    z16 = _mm_packus_epi32(z16, z16);
-  }
+  // The lanes that keep what the target holds: those not active, and those
+  // failing the depth test.
+  __m128i keep = _mm_setzero_si128(), z16 = _mm_setzero_si128(), zOld = _mm_setzero_si128();
+  if constexpr (Masked) keep = _mm_xor_si128(active, _mm_set1_epi32(-1));
+  if constexpr (K.Depth())
+    z16 = _mm_shuffle_epi8(q.z2, _mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, -1, -1, -1, -1, -1, -1, -1, -1));
   if constexpr (K.zTest || (Masked && K.zWrite))
     zOld = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row.depth + at));
-  if constexpr (K.zTest) {
-    // Unsigned 16-bit z16 < zOld, as signed after flipping the top bits.
-    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
-    pass = _mm_and_si128(pass, _mm_cmplt_epi16(_mm_xor_si128(z16, flip), _mm_xor_si128(zOld, flip)));
-  }
+  // LESS fails where z16 >= zOld, unsigned: where the larger of the two is z16.
+  if constexpr (K.zTest) keep = _mm_or_si128(keep, _mm_cmpeq_epi16(_mm_max_epu16(z16, zOld), z16));
   constexpr bool kBlend = K.zTest || Masked;
-  if (kBlend && (_mm_movemask_epi8(pass) & 0xFF) == 0) return;
+  // One bit a byte for the four pixels.
+  const int kept = K.zTest || Masked ? _mm_movemask_epi8(keep) & 0xFF : 0;
+  if (kBlend && kept == 0xFF) return;
   __m256i destination = _mm256_setzero_si256();
   if constexpr (K.additive) destination = SpreadDestination(colour);
   __m128i out = NarrowQuad(ShadePixels<K>(q.colourA, q.colourB, sampler, q.s, destination, dither));
-  if constexpr (kBlend) {
-    const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour));
-    out = _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, old));
-    z16 = _mm_or_si128(_mm_and_si128(pass, z16), _mm_andnot_si128(pass, zOld));
+  // Blended only where some lane keeps the target (not often: mostly all four pass).
+  if (kBlend && kept != 0) {
+    out = _mm_blendv_epi8(out, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(colour)), keep);
+    z16 = _mm_blendv_epi8(z16, zOld, keep);
   }
   _mm_storel_epi64(reinterpret_cast<__m128i*>(colour), out);
   if constexpr (K.zWrite) _mm_storel_epi64(reinterpret_cast<__m128i*>(row.depth + at), z16);
@@ -550,25 +558,37 @@ template <SpanKind K>
 [[gnu::always_inline]] inline void DrawQuads(const SpanRow& row, int y, int x, int n, ColourWalk& c,
                                              const TexelWalk& texels) {
   const int segmentEnd = x + n;
-  const __m256i colourStep1 = _mm256_broadcastsi128_si256(c.step);
-  const __m256i colourStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(c.step2, c.step2));
+  // Colour of the pixels at x and x + 1, and its steps, split into (b, r) and
+  // (g, unused) of each.
+  const auto split = [](__m128i p0, __m128i p1, __m128i& br, __m128i& gx) {
+    p0 = _mm_shuffle_epi32(p0, _MM_SHUFFLE(3, 1, 2, 0));
+    p1 = _mm_shuffle_epi32(p1, _MM_SHUFFLE(3, 1, 2, 0));
+    br = _mm_unpacklo_epi64(p0, p1);
+    gx = _mm_unpackhi_epi64(p0, p1);
+  };
+  __m128i colourBR, colourGX, stepBR, stepGX;
+  split(c.colour0, c.colour1, colourBR, colourGX);
+  split(c.step, c.step, stepBR, stepGX);
+  const __m256i stepBR1 = _mm256_broadcastsi128_si256(stepBR), stepGX1 = _mm256_broadcastsi128_si256(stepGX);
+  const __m256i stepBR4 = _mm256_slli_epi32(stepBR1, 2), stepGX4 = _mm256_slli_epi32(stepGX1, 2);
   const __m256i sStep4 = _mm256_broadcastsi128_si256(_mm_add_epi32(texels.step2, texels.step2));
-  // Depth stepped as the pairs step it.
-  const __m128i zStep1 = _mm_set1_epi32(static_cast<int>(c.zStep));
-  const __m128i zStep4 = _mm_set1_epi32(static_cast<int>(4 * c.zStep));
-  QuadWalk q{BothHalves(c.colour0, _mm_add_epi32(c.colour0, c.step2)),
-             BothHalves(c.colour1, _mm_add_epi32(c.colour1, c.step2)),
+  // Depth stepped as the pairs step it, doubled: the same sums modulo 2^32, doubled.
+  const __m128i zStep1 = _mm_set1_epi32(static_cast<int>(2 * c.zStep));
+  const __m128i zStep4 = _mm_set1_epi32(static_cast<int>(8 * c.zStep));
+  QuadWalk q{BothHalves(colourBR, _mm_add_epi32(colourBR, _mm_add_epi32(stepBR, stepBR))),
+             BothHalves(colourGX, _mm_add_epi32(colourGX, _mm_add_epi32(stepGX, stepGX))),
              BothHalves(texels.s, _mm_add_epi32(texels.s, texels.step2)),
-             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(c.z)), _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
-  auto ditherAt = [&](int at) { return K.dither ? DitherAt<__m256i>(y, at) : _mm256_setzero_si256(); };
+             _mm_add_epi32(_mm_set1_epi32(static_cast<int>(2 * c.z)),
+                           _mm_mullo_epi32(_mm_setr_epi32(0, 1, 2, 3), zStep1))};
+  auto ditherAt = [&](int at) { return K.dither ? DitherAt<K, __m256i>(y, at) : _mm256_setzero_si256(); };
   const __m256i dither = ditherAt(x);
   const __m128i all = _mm_set1_epi32(-1);
   for (const int quadEnd = x + (n & ~3); x < quadEnd; x += 4) {
     DrawQuad<K, false>(row, x, all, q, texels.sampler, dither);
-    q.colourA = _mm256_add_epi32(q.colourA, colourStep4);
-    q.colourB = _mm256_add_epi32(q.colourB, colourStep4);
+    q.colourA = _mm256_add_epi32(q.colourA, stepBR4);
+    q.colourB = _mm256_add_epi32(q.colourB, stepGX4);
     if constexpr (K.textured) q.s = _mm256_add_epi32(q.s, sStep4);
-    if constexpr (K.Depth()) q.z = _mm_add_epi32(q.z, zStep4);
+    if constexpr (K.Depth()) q.z2 = _mm_add_epi32(q.z2, zStep4);
   }
   if (const int rest = segmentEnd - x; rest > 0) {
     // Lanes before x are drawn already, lanes from the end on are not ours.
@@ -580,20 +600,24 @@ template <SpanKind K>
     // The values at `at`, stepped back from x.
     const __m128i back = _mm_set1_epi32(at - x);
     const __m256i back8 = _mm256_broadcastsi128_si256(back);
-    const __m256i backColour = _mm256_mullo_epi32(colourStep1, back8);
-    const QuadWalk atBack{_mm256_add_epi32(q.colourA, backColour), _mm256_add_epi32(q.colourB, backColour),
+    const QuadWalk atBack{_mm256_add_epi32(q.colourA, _mm256_mullo_epi32(stepBR1, back8)),
+                          _mm256_add_epi32(q.colourB, _mm256_mullo_epi32(stepGX1, back8)),
                           _mm256_add_epi32(q.s, _mm256_mullo_epi32(_mm256_broadcastsi128_si256(texels.step1), back8)),
-                          _mm_add_epi32(q.z, _mm_mullo_epi32(zStep1, back))};
+                          _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, back))};
     DrawQuad<K, true>(row, at, active, atBack, texels.sampler, ditherAt(at));
     // Colour and depth go on from the segment's end into the next segment.
-    const __m128i restColour = _mm_mullo_epi32(c.step, _mm_set1_epi32(rest));
-    q.colourA = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourA), restColour));
-    q.colourB = _mm256_castsi128_si256(_mm_add_epi32(_mm256_castsi256_si128(q.colourB), restColour));
-    q.z = _mm_add_epi32(q.z, _mm_mullo_epi32(zStep1, _mm_set1_epi32(rest)));
+    const __m128i restSteps = _mm_set1_epi32(rest);
+    q.colourA = _mm256_castsi128_si256(
+        _mm_add_epi32(_mm256_castsi256_si128(q.colourA), _mm_mullo_epi32(stepBR, restSteps)));
+    q.colourB = _mm256_castsi128_si256(
+        _mm_add_epi32(_mm256_castsi256_si128(q.colourB), _mm_mullo_epi32(stepGX, restSteps)));
+    q.z2 = _mm_add_epi32(q.z2, _mm_mullo_epi32(zStep1, _mm_set1_epi32(rest)));
   }
-  c.colour0 = _mm256_castsi256_si128(q.colourA);
-  c.colour1 = _mm256_castsi256_si128(q.colourB);
-  c.z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(q.z));
+  // Back to (b, g, r, unused) of the pixels at the segment's end and after it.
+  c.colour0 = _mm_unpacklo_epi32(_mm256_castsi256_si128(q.colourA), _mm256_castsi256_si128(q.colourB));
+  c.colour1 = _mm_unpackhi_epi32(_mm256_castsi256_si128(q.colourA), _mm256_castsi256_si128(q.colourB));
+  // Halved again: depth at the segment's end, inside the span, is below 2^31.
+  c.z = static_cast<std::uint32_t>(_mm_cvtsi128_si32(q.z2)) >> 1;
 }
 #endif
 

@@ -19,6 +19,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/dx/rasterizer.h"
 
@@ -28,6 +29,7 @@ namespace {
 
 // 16-bit and 32-bit lane arithmetic, two pixels to a register.
 KAVRET_LANES __m128i Add16(__m128i a, __m128i b) { return _mm_add_epi16(a, b); }
+KAVRET_LANES __m128i AddSatU16(__m128i a, __m128i b) { return _mm_adds_epu16(a, b); }
 KAVRET_LANES __m128i Sub16(__m128i a, __m128i b) { return _mm_sub_epi16(a, b); }
 KAVRET_LANES __m128i Min16(__m128i a, __m128i b) { return _mm_min_epi16(a, b); }
 KAVRET_LANES __m128i MulLo16(__m128i a, __m128i b) { return _mm_mullo_epi16(a, b); }
@@ -42,6 +44,10 @@ KAVRET_LANES __m128i UnpackHi64(__m128i a, __m128i b) { return _mm_unpackhi_epi6
 template <int N>
 KAVRET_LANES __m128i Srl16(__m128i a) {
   return _mm_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m128i Sll16(__m128i a) {
+  return _mm_slli_epi16(a, N);
 }
 template <int N>
 KAVRET_LANES __m128i Srl32(__m128i a) {
@@ -113,6 +119,7 @@ KAVRET_LANES __m128i SpreadDestination(std::uint32_t d0, std::uint32_t d1) {
 #if KAVRET_WIDE_SPANS
 // The same, four pixels to a register.
 KAVRET_LANES __m256i Add16(__m256i a, __m256i b) { return _mm256_add_epi16(a, b); }
+KAVRET_LANES __m256i AddSatU16(__m256i a, __m256i b) { return _mm256_adds_epu16(a, b); }
 KAVRET_LANES __m256i Sub16(__m256i a, __m256i b) { return _mm256_sub_epi16(a, b); }
 KAVRET_LANES __m256i Min16(__m256i a, __m256i b) { return _mm256_min_epi16(a, b); }
 KAVRET_LANES __m256i MulLo16(__m256i a, __m256i b) { return _mm256_mullo_epi16(a, b); }
@@ -127,6 +134,10 @@ KAVRET_LANES __m256i UnpackHi64(__m256i a, __m256i b) { return _mm256_unpackhi_e
 template <int N>
 KAVRET_LANES __m256i Srl16(__m256i a) {
   return _mm256_srli_epi16(a, N);
+}
+template <int N>
+KAVRET_LANES __m256i Sll16(__m256i a) {
+  return _mm256_slli_epi16(a, N);
 }
 template <int N>
 KAVRET_LANES __m256i Srl32(__m256i a) {
@@ -192,17 +203,28 @@ KAVRET_LANES __m128i NarrowQuad(__m256i packed) {
 }
 #endif
 
-// One mip level as the samplers want it, in 16-bit lanes.
+// One mip level as the samplers want it, in 16-bit lanes, as wide as the
+// widest register of the build.
+#if KAVRET_WIDE_SPANS
+using LevelLanes = __m256i;
+KAVRET_LANES __m128i Low128(__m256i v) { return _mm256_castsi256_si128(v); }
+#else
+using LevelLanes = __m128i;
+KAVRET_LANES __m128i Low128(__m128i v) { return v; }
+#endif
+
 struct PairLevel {
   const std::uint32_t* texels;
-  __m128i mask;    // (maskU, maskV) four times
-  __m128i stride;  // (1, texels per row) four times
+  const std::uint32_t* below;  // texels one row on
+  LevelLanes mask;    // (maskU, maskV) over every pixel
+  LevelLanes stride;  // (1, texels per row) over every pixel
 };
 
 KAVRET_LANES PairLevel PairLevelOf(const RasterTexture& tex, int level) {
   const TextureLevel l = LevelOf(tex, level);
-  return PairLevel{l.texels, _mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16)),
-                   _mm_set1_epi32(static_cast<int>(1 | l.stride << 16))};
+  return PairLevel{l.texels, l.texels + l.stride,
+                   Halves<LevelLanes>(_mm_set1_epi32(static_cast<int>(l.maskU | l.maskV << 16))),
+                   Halves<LevelLanes>(_mm_set1_epi32(static_cast<int>(1 | l.stride << 16)))};
 }
 
 // Bilinear samples as SampleBilinear takes them: s holds (su, sv) of each
@@ -213,9 +235,9 @@ KAVRET_LANES V SamplePixels(const PairLevel& l, V s) {
   // Whole texel coordinates (the high halves), as (u, v, u, v + 1) per pixel,
   // wrapped, then offsets of the top and bottom pairs: u + v * stride.
   V whole = Shuffle16<_MM_SHUFFLE(3, 1, 3, 1)>(s);
-  whole = And(Add16(whole, Each<V>(0, 0, 0, 1)), Halves<V>(l.mask));
+  whole = And(Add16(whole, Each<V>(0, 0, 0, 1)), Halves<V>(Low128(l.mask)));
   V rows[4];
-  LoadTexels(l.texels, Madd16(whole, Halves<V>(l.stride)), rows);
+  LoadTexels(l.texels, Madd16(whole, Halves<V>(Low128(l.stride))), rows);
   // Fractions: bits 8..15 of each coordinate, spread over the lanes they weigh.
   const V frac = Srl16<8>(s);
   const V fu = Shuffle16<0>(frac);
@@ -232,13 +254,66 @@ KAVRET_LANES V SamplePixels(const PairLevel& l, V s) {
   return Srl16<8>(Add16(MulLo16(top, Sub16(k256, fv)), MulLo16(bottom, fv)));
 }
 
+#if KAVRET_WIDE_SPANS
+// a (256 - f) + b f for 8-bit a, b, f as a 256 + (b - a) f: equal as
+// integers, and 16-bit lanes wrap alike on the way to a sum below 2^16.
+KAVRET_LANES __m256i Lerp256(__m256i a, __m256i b, __m256i f) {
+  return Add16(_mm256_slli_epi16(a, 8), MulLo16(Sub16(b, a), f));
+}
+
+// The left and right texels of the four pixels' pairs in one row of a
+// level, at offsets o0..o3 from `row`: 16 bytes from each offset (its pair
+// and two texels more, which levels leave room for) in the halves they
+// belong to, then the first texels as (b, g, r, 0) 16-bit lanes of the
+// pixels at x, x + 1 | x + 2, x + 3, and the second ones likewise.
+KAVRET_LANES void TexelRows(const std::uint32_t* row, std::uint32_t o0, std::uint32_t o1, std::uint32_t o2,
+                            std::uint32_t o3, __m256i& left, __m256i& right) {
+  auto at = [row](std::uint32_t o) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + o)); };
+  const __m256i even = _mm256_inserti128_si256(_mm256_castsi128_si256(at(o0)), at(o2), 1);
+  const __m256i odd = _mm256_inserti128_si256(_mm256_castsi128_si256(at(o1)), at(o3), 1);
+  // (left x, left x + 1, right x, right x + 1) in each half.
+  const __m256i both = _mm256_unpacklo_epi32(even, odd);
+  left = _mm256_unpacklo_epi8(both, _mm256_setzero_si256());
+  right = _mm256_unpackhi_epi8(both, _mm256_setzero_si256());
+}
+
+// The same samples for four pixels, the same arithmetic, with fewer steps to
+// the texels: byte shuffles pick the whole coordinates and the fractions, and
+// only the top-left texel's offset is taken out of the register, the bottom
+// pair being the one a row on (rows repeat the first after the last).
+KAVRET_LANES __m256i SamplePixels(const PairLevel& l, __m256i s) {
+  // (u, v) of both pixels of each half: the high halves of su and sv.
+  const __m256i wholeOrder =
+      _mm256_broadcastsi128_si256(_mm_setr_epi8(2, 3, 6, 7, 10, 11, 14, 15, 2, 3, 6, 7, 10, 11, 14, 15));
+  const __m256i whole = And(_mm256_shuffle_epi8(s, wholeOrder), l.mask);
+  // u + v * stride in 32-bit lanes 0 and 1 of each half (pixels x, x + 1 and
+  // x + 2, x + 3), taken out 64 bits at a time.
+  const __m256i offsets = Madd16(whole, l.stride);
+  const auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm256_castsi256_si128(offsets)));
+  const auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm256_extracti128_si256(offsets, 1)));
+  const auto o0 = static_cast<std::uint32_t>(low), o1 = static_cast<std::uint32_t>(low >> 32);
+  const auto o2 = static_cast<std::uint32_t>(high), o3 = static_cast<std::uint32_t>(high >> 32);
+  __m256i topLeft, topRight, bottomLeft, bottomRight;
+  TexelRows(l.texels, o0, o1, o2, o3, topLeft, topRight);
+  TexelRows(l.below, o0, o1, o2, o3, bottomLeft, bottomRight);
+  // Fractions: bits 8..15 of su (byte 1) and of sv (byte 5) of each pixel, over its four lanes.
+  constexpr char z = -1;
+  const __m256i fu = _mm256_shuffle_epi8(
+      s, _mm256_broadcastsi128_si256(_mm_setr_epi8(1, z, 1, z, 1, z, 1, z, 9, z, 9, z, 9, z, 9, z)));
+  const __m256i fv = _mm256_shuffle_epi8(
+      s, _mm256_broadcastsi128_si256(_mm_setr_epi8(5, z, 5, z, 5, z, 5, z, 13, z, 13, z, 13, z, 13, z)));
+  const __m256i top = Srl16<8>(Lerp256(topLeft, topRight, fu));
+  const __m256i bottom = Srl16<8>(Lerp256(bottomLeft, bottomRight, fu));
+  return Srl16<8>(Lerp256(top, bottom, fv));
+}
+#endif
+
 // Spread destination pixels as (b, g, r, 0) 8-bit values, without filling
-// the low bits, as AddDestination reads them.
+// the low bits, as AddDestination reads them, moved up into the high bytes:
+// blue up by 11, green by 5, red where it is.
 template <class V>
-KAVRET_LANES V DestinationPixels(V spread) {
-  const V d = And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0));
-  // Blue moves up by 3 (a low product), green down by 3 and red down by 8 (high products).
-  return Or(MulLo16(d, Each<V>(8, 0, 0, 0)), MulHiU16(d, Each<V>(0, 1 << 13, 1 << 8, 0)));
+KAVRET_LANES V DestinationHighBytes(V spread) {
+  return MulLo16(And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0)), Each<V>(2048, 32, 1, 0));
 }
 
 // Pixels of 0..255 lanes plus thresholds to 5-6-5, as Pack565: each pixel in
@@ -252,32 +327,52 @@ KAVRET_LANES V PackPixels(V c, V bias) {
   return Add32(c, SrlBytes<4>(c));
 }
 
+// The same from 8-bit values in the high bytes of the lanes, with anything
+// in the low bytes, the thresholds already added: the high products take
+// >> 11, >> 10, >> 11 of the lanes, the shifts of the high bytes.
+template <class V>
+KAVRET_LANES V PackHighBytes(V p) {
+  p = MulHiU16(p, Each<V>(32, 64, 32, 0));
+  p = Madd16(p, Each<V>(1, 32, 2048, 0));
+  return Add32(p, SrlBytes<4>(p));
+}
+
 // Dither thresholds of four neighbouring pixels as lane offsets: half for the
-// 5-bit channels, a quarter for green; [row][column of the first pixel]. A
-// pair takes the first half.
+// 5-bit channels, a quarter for green; [high][row][column of the first pixel],
+// moved up into the high bytes where `high` is 1. A pair takes the first half.
 struct DitherBiases {
-  alignas(32) std::int16_t of[4][4][16];
+  alignas(32) std::int16_t of[2][4][4][16];
 };
 constexpr DitherBiases MakeDitherBiases() {
   DitherBiases d{};
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x)
-      for (int p = 0; p < 4; ++p) {
-        const int threshold = kDither[y][(x + p) & 3];
-        std::int16_t* l = &d.of[y][x][4 * p];
-        l[0] = static_cast<std::int16_t>(threshold >> 1);
-        l[1] = static_cast<std::int16_t>(threshold >> 2);
-        l[2] = static_cast<std::int16_t>(threshold >> 1);
-        l[3] = 0;
-      }
+  for (int high = 0; high < 2; ++high)
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        for (int p = 0; p < 4; ++p) {
+          const int threshold = kDither[y][(x + p) & 3];
+          const int shift = high ? 8 : 0;
+          std::int16_t* l = &d.of[high][y][x][4 * p];
+          l[0] = static_cast<std::int16_t>((threshold >> 1) << shift);
+          l[1] = static_cast<std::int16_t>((threshold >> 2) << shift);
+          l[2] = static_cast<std::int16_t>((threshold >> 1) << shift);
+          l[3] = 0;
+        }
   return d;
 }
 constexpr DitherBiases ditherBiases = MakeDitherBiases();
 
-template <class V>
-KAVRET_LANES V DitherAt(int y, int x) {
-  return LoadAligned<V>(ditherBiases.of[y & 3][x & 3]);
+// The whole parts of the colour (16.16 in 32-bit lanes) as (b, g, r, 0)
+// 16-bit lanes of each pixel. A pair holds the pixels at x and x + 1 in a and
+// b; four pixels hold blue and red of each in a, green and the unused lane in
+// b (pixels x, x + 1 | x + 2, x + 3), so that one blend of words gathers them.
+KAVRET_LANES __m128i ColourWords(__m128i a, __m128i b) {
+  return _mm_packs_epi32(_mm_srli_epi32(a, 16), _mm_srli_epi32(b, 16));
 }
+#if KAVRET_WIDE_SPANS
+KAVRET_LANES __m256i ColourWords(__m256i a, __m256i b) {
+  return _mm256_blend_epi16(_mm256_srli_epi32(a, 16), b, 0xAA);
+}
+#endif
 
 // What a span loop is specialised for.
 struct SpanKind {
@@ -285,16 +380,31 @@ struct SpanKind {
   constexpr bool Depth() const { return zTest || zWrite; }
 };
 
+// Whether a loop shades in the high bytes of the lanes (see ShadePixels).
+constexpr bool ShadesHigh(SpanKind k) { return k.textured || k.additive; }
+
+template <SpanKind K, class V>
+KAVRET_LANES V DitherAt(int y, int x) {
+  return LoadAligned<V>(ditherBiases.of[ShadesHigh(K) ? 1 : 0][y & 3][x & 3]);
+}
+
 // The packed pixels from their colour (blue, green, red in 16.16, 32-bit
 // lanes; colourA the pixels at x (and x + 2), colourB those after them):
 // modulated by the texture, added to the spread destination, dithered.
 template <SpanKind K, class V>
 KAVRET_LANES V ShadePixels(V colourA, V colourB, const PairLevel& sampler, V s, V destination, V dither) {
-  V c = Packs32(Srl32<16>(colourA), Srl32<16>(colourB));
-  // MODULATE: (texel * (colour + 1)) >> 8 per lane.
-  if constexpr (K.textured) c = Srl16<8>(MulLo16(SamplePixels(sampler, s), c));
-  if constexpr (K.additive) c = Min16(Add16(c, DestinationPixels(destination)), Set16<V>(255));
-  return PackPixels(c, dither);
+  V c = ColourWords(colourA, colourB);
+  if constexpr (!ShadesHigh(K)) return PackPixels(c, dither);
+  // Otherwise each 8-bit result goes on in the high byte of its lane: MODULATE
+  // (texel * (colour + 1)) >> 8 is the high byte of the product, the colour
+  // alone is moved up. Adding 8-bit values moved up likewise with unsigned
+  // saturation clamps at 255 as a min after the sum does (a sum past 255 is
+  // exactly one that passes 2^16, and a clamped lane stays clamped), whatever
+  // the low byte holds.
+  V p = K.textured ? MulLo16(SamplePixels(sampler, s), c) : Sll16<8>(c);
+  if constexpr (K.additive) p = AddSatU16(p, DestinationHighBytes(destination));
+  if constexpr (K.dither) p = AddSatU16(p, dither);  // moved up already
+  return PackHighBytes(p);
 }
 
 #undef KAVRET_LANES

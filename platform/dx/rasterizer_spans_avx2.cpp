@@ -12,6 +12,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <utility>
 
 #pragma GCC push_options

@@ -126,9 +126,12 @@ const std::uint32_t* DxSurfaceTexels(DxSurface* s) {
   const int rs = MaskShift(f.dwRBitMask), rb = MaskBits(f.dwRBitMask);
   const int gs = MaskShift(f.dwGBitMask), gb = MaskBits(f.dwGBitMask);
   const int bs = MaskShift(f.dwBBitMask), bb = MaskBits(f.dwBBitMask);
-  // Each row ends with its first texel again, for wrapped bilinear pairs.
+  // Each row ends with its first texel again, and the first row follows the
+  // last again, so that the four texels of a wrapped bilinear sample are two
+  // pairs one row apart; two texels more at the end let the span loops read
+  // 16 bytes from any pair.
   const size_t stride = static_cast<size_t>(s->width) + 1;
-  s->texels.texels.resize(stride * static_cast<size_t>(s->height));
+  s->texels.texels.assign(stride * (static_cast<size_t>(s->height) + 1) + 2, 0);
   for (int y = 0; y < s->height; ++y) {
     const auto* row = reinterpret_cast<const std::uint16_t*>(s->memory.get() + y * s->pitch);
     std::uint32_t* out = s->texels.texels.data() + static_cast<size_t>(y) * stride;
@@ -139,6 +142,7 @@ const std::uint32_t* DxSurfaceTexels(DxSurface* s) {
     }
     out[s->width] = out[0];
   }
+  std::copy_n(s->texels.texels.data(), stride, s->texels.texels.data() + stride * static_cast<size_t>(s->height));
   s->texels.valid = true;
   return s->texels.texels.data();
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <utility>
 
 #include "dx_test_device.h"
 
@@ -214,5 +215,57 @@ TEST(ReferencePath, SteepPerspectiveCutsSegmentsToAnyLength) {
                         std::abs(Blue5(a) - Blue5(b))}),
               1)
         << i % kW << "," << i / kW;
+  }
+}
+
+TEST(ReferencePath, BrightTexelsUnderDitherClampAtTheTop) {
+  // A white texture under nearly white light: MODULATE leaves channels at or
+  // just under 255, and the dither thresholds push them past it, where every
+  // path must clamp (not wrap) before packing. Flat colour on a screen-aligned
+  // quad, so that nothing is interpolated and all three paths agree exactly,
+  // opaque and additive (over a half-bright target).
+  constexpr int kW = 40, kH = 12;
+  auto draw = [](bool reference, bool wide, bool additive) {
+    TestDevice d(kW, kH);
+    d.device->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+    const D3DTEXTUREHANDLE h = d.MakeTexture(8, 1, [](int, int x, int) {
+      return static_cast<std::uint16_t>(x < 4 ? 0xFFFF : 0xFBDE);  // white, and 30 of 31 in every channel
+    });
+    d.device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, h);
+    DxUseWideSpanLoops(wide);
+    for (int band = 0; band < 3; ++band) {
+      const float top = static_cast<float>(band * 4) - 0.5f, bottom = top + 4;
+      const D3DCOLOR light = Rgb(255 - band, 255 - 2 * band, 250 + band);
+      if (additive) {
+        // First the half-bright target, then the bright quad added to it.
+        d.Additive(false);
+        DxUseReferenceRasterizer(false);
+        std::vector<D3DTLVERTEX> under;
+        for (const auto& [x, y] : {std::pair{-0.5f, top}, {kW - 0.5f, top}, {kW - 0.5f, bottom}, {-0.5f, top},
+                                   {kW - 0.5f, bottom}, {-0.5f, bottom}})
+          under.push_back({x, y, 0.6f, 1, Rgb(128, 128, 128), 0, 0, 0});
+        d.device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
+        EXPECT_EQ(d.Triangles(under), D3D_OK);
+        d.device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, h);
+        d.Additive(true);
+      }
+      DxUseReferenceRasterizer(reference);
+      const D3DTLVERTEX v[4] = {{-0.5f, top, 0.5f, 1, light, 0, 0, 0},
+                                {kW - 0.5f, top, 0.5f, 1, light, 0, kW / 8.0f, 0},
+                                {kW - 0.5f, bottom, 0.5f, 1, light, 0, kW / 8.0f, 0.5f},
+                                {-0.5f, bottom, 0.5f, 1, light, 0, 0, 0.5f}};
+      EXPECT_EQ(d.device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DVT_TLVERTEX, const_cast<D3DTLVERTEX*>(v), 4, 0),
+                D3D_OK);
+    }
+    DxUseReferenceRasterizer(false);
+    DxUseWideSpanLoops(true);
+    return d.Pixels();
+  };
+  for (const bool additive : {false, true}) {
+    const std::vector<std::uint16_t> plain = draw(true, false, additive);
+    EXPECT_EQ(draw(false, false, additive), plain) << (additive ? "additive" : "opaque");
+    EXPECT_EQ(draw(false, true, additive), plain) << (additive ? "additive" : "opaque");
+    // The clamp is reached: white pixels are there.
+    EXPECT_GT(std::count(plain.begin(), plain.end(), 0xFFFF), kW) << (additive ? "additive" : "opaque");
   }
 }
