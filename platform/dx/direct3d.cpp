@@ -133,9 +133,15 @@ HRESULT DxViewport::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
            std::min<LONG>(rects[i].y2, static_cast<LONG>(data.dwY + data.dwHeight))};
     if (r.left >= r.right || r.top >= r.bottom) continue;
     const RECT m = DxScaledRect(r, target->scale);
-    if (flags & D3DCLEAR_TARGET) DxFillRect16(target->memory.get(), target->pitch, m, 0);
-    if ((flags & D3DCLEAR_ZBUFFER) && z) DxFillRect16(z->memory.get(), z->pitch, m, 0xFFFF);
+    // With drawing threads the clear is queued like a draw, its rows shared out.
+    const auto fill = [&m](DxSurface* s, std::uint16_t value) {
+      if (DxRasterQueued()) DxQueueFill(s->memory.get(), s->pitch, s->height, m, value);
+      else DxFillRect16(s->memory.get(), s->pitch, m, value);
+    };
+    if (flags & D3DCLEAR_TARGET) fill(target, 0);
+    if ((flags & D3DCLEAR_ZBUFFER) && z) fill(z, 0xFFFF);
   }
+  DxPublishRaster();
   return D3D_OK;
 }
 

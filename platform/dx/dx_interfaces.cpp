@@ -1,5 +1,5 @@
 // The public interface structs' methods: each forwards to the implementation
-// behind it (dx_objects.h). All but drawing, render states and AddRef first
+// behind it (dx_objects.h). All but drawing, clears, render states and AddRef first
 // wait for queued triangles to be drawn (DxFlushRaster): they may read or change
 // what those draw into or with.
 #include "platform/dx/dx_internal.h"
@@ -137,7 +137,6 @@ HRESULT IDirect3DViewport2::SetViewport2(D3DVIEWPORT2* data) {
   return Impl(this)->SetViewport2(data);
 }
 HRESULT IDirect3DViewport2::Clear(DWORD count, D3DRECT* rects, DWORD flags) {
-  DxFlushRaster();
   return Impl(this)->Clear(count, rects, flags);
 }
 ULONG IDirect3DViewport2::AddRef() { return Impl(this)->AddRef(); }

@@ -73,6 +73,9 @@ struct RasterTarget;
 struct RasterState;
 bool DxRasterQueued();
 void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state);
+// Fills the rectangle `r` of 16-bit pixels with `value` in its turn among the
+// queued triangles (a clear); `height` is the surface's.
+void DxQueueFill(std::uint8_t* memory, LONG pitch, int height, const RECT& r, std::uint16_t value);
 // Lets the workers start on what draw calls queued, once there is enough of it
 // to be worth waking them.
 void DxPublishRaster();

@@ -38,11 +38,19 @@ int BandRowsFor(int height, int threads) {
   return std::max(8, (height / bands + 3) / 4 * 4);
 }
 
+// A triangle, or a rectangle filled with one 16-bit value (a clear): its rows
+// are the set-up's minY to maxY.
 struct QueuedTriangle {
   TriangleSetup setup;
   RasterTarget target;
   RasterState state;      // its texture pointer is replaced by `texture`
   RasterTexture texture;  // a copy: the caller's goes out of scope
+  struct {
+    std::uint8_t* memory = nullptr;  // null for a triangle
+    LONG pitch;
+    LONG left, right;
+    std::uint16_t value;
+  } fill;
 };
 
 // The queue entries that meet a band, in submission order: `queued` of them
@@ -85,6 +93,11 @@ struct RasterPool {
 RasterPool pool;
 
 void DrawBand(const QueuedTriangle& e, int rowBegin, int rowEnd) {
+  if (e.fill.memory) {
+    const RECT rows{e.fill.left, std::max(e.setup.minY, rowBegin), e.fill.right, std::min(e.setup.maxY, rowEnd)};
+    if (rows.top < rows.bottom) DxFillRect16(e.fill.memory, e.fill.pitch, rows, e.fill.value);
+    return;
+  }
   RasterState state = e.state;
   if (state.texture) state.texture = &e.texture;
   RasterTarget target = e.target;
@@ -199,15 +212,31 @@ void RasterPool::Flush() {
 
 bool DxRasterQueued() { return pool.threads > 1; }
 
-void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state) {
+namespace {
+QueuedTriangle& NextEntry(int targetHeight) {
   if (pool.workers.empty()) pool.Start();
   if (pool.queued == kQueueCapacity) pool.Flush();
-  if (pool.queued == 0) pool.bandRows = BandRowsFor(target.height, pool.threads);
-  QueuedTriangle& e = pool.queue[pool.queued++];
+  if (pool.queued == 0) pool.bandRows = BandRowsFor(targetHeight, pool.threads);
+  return pool.queue[pool.queued++];
+}
+}  // namespace
+
+void DxQueueTriangle(const TriangleSetup& setup, const RasterTarget& target, const RasterState& state) {
+  QueuedTriangle& e = NextEntry(target.height);
   e.setup = setup;
   e.target = target;
   e.state = state;
   if (state.texture) e.texture = *state.texture;
+  e.fill.memory = nullptr;
+  if (pool.queued - pool.published >= kPublishBatch) pool.Publish();
+}
+
+void DxQueueFill(std::uint8_t* memory, LONG pitch, int height, const RECT& r, std::uint16_t value) {
+  if (r.left >= r.right || r.top >= r.bottom) return;
+  QueuedTriangle& e = NextEntry(height);
+  e.setup.minY = static_cast<int>(r.top);
+  e.setup.maxY = static_cast<int>(r.bottom);
+  e.fill = {memory, pitch, r.left, r.right, value};
   if (pool.queued - pool.published >= kPublishBatch) pool.Publish();
 }
 
