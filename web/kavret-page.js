@@ -20,6 +20,7 @@
     errors: [],      // what the program wrote on stderr
     listing: [],     // what it wrote on stdout (the model listing)
     frames: 0,       // pictures shown on the canvas
+    scene: -1,       // the scene the last frame belonged to
     state: 'setup',  // setup, loading, running, ended, failed
     status: null,
   };
@@ -286,14 +287,41 @@
     showMessage('Cancelled. Reload the page to see the set-up again.');
   });
 
+  // stdout carries only the model listing, whose bytes are the native ones
+  // (8-bit text: each byte is one character here, as Latin-1 maps them);
+  // stderr lines are UTF-8 and also shown on the page when the demo stops.
+  function lineWriter(onLine, decode) {
+    let bytes = [];
+    return (byte) => {
+      if (byte === null || byte === 10) {
+        if (byte === 10 || bytes.length) onLine(decode(bytes));
+        bytes = [];
+      } else {
+        bytes.push(byte & 255);
+      }
+    };
+  }
+  const latin1 = (bytes) => String.fromCharCode.apply(null, bytes);
+  const utf8 = (bytes) => new TextDecoder().decode(new Uint8Array(bytes));
+  const writeListing = lineWriter((line) => { page.listing.push(line); console.log(line); }, latin1);
+  // Warnings while the demo plays (a data file missing or damaged) are shown
+  // over the picture as well as in the console.
+  const notes = document.getElementById('notes');
+  const writeErrors = lineWriter((line) => {
+    page.errors.push(line);
+    console.error(line);
+    notes.textContent = page.errors.slice(-6).join('\n');
+    notes.hidden = false;
+  }, utf8);
+
   window.Module = {
     canvas: canvas,
-    print: (line) => { page.listing.push(line); console.log(line); },
-    printErr: (line) => { page.errors.push(line); console.error(line); },
+    preRun: [() => Module.FS.init(null, writeListing, writeErrors)],
     kavretShow: show,
     kavretAudioStart: audioStart,
     kavretAudioStop: audioStop,
     kavretExit: exitStatus,
+    kavretSceneNow: (scene) => { page.scene = scene; },
     onRuntimeInitialized: () => { runtimeReady = true; start(); },
     onAbort: (what) => fail('The demo failed: ' + what + (page.errors.length ? '\n\n' + page.errors.join('\n') : '')),
   };

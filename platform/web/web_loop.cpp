@@ -14,6 +14,9 @@
 EM_JS(void, WebSceneFigure, (int scene, double frames, double ms), {
   (Module.kavretScenes = Module.kavretScenes || [])[scene] = {frames : frames, ms : ms};
 });
+EM_JS(void, WebSceneNow, (int scene), {
+  if (Module.kavretSceneNow) Module.kavretSceneNow(scene);
+});
 EM_JS(void, WebExit, (int status), {
   if (Module.kavretExit) Module.kavretExit(status);
 });
@@ -43,6 +46,7 @@ bool TimedFrame() {
   const int scene = loop.config.scene ? loop.config.scene() : 0;
   const double start = emscripten_get_now();
   const bool more = loop.config.frame();
+  WebSceneNow(loop.config.scene ? loop.config.scene() : 0);
   if (scene >= 0) {
     if (static_cast<int>(loop.scenes.size()) <= scene) loop.scenes.resize(scene + 1);
     loop.scenes[scene].frames += 1;
