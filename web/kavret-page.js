@@ -21,6 +21,7 @@
     listing: [],     // what it wrote on stdout (the model listing)
     frames: 0,       // pictures shown on the canvas
     scene: -1,       // the scene the last frame belonged to
+    soundBlocks: 0,  // blocks of sound played that were not silent
     state: 'setup',  // setup, loading, running, ended, failed
     status: null,
   };
@@ -170,10 +171,13 @@
       const n = left.length;
       const at = Module._kavret_music_pull(n) >> 1;
       const samples = Module.HEAP16;
+      let heard = false;
       for (let i = 0; i < n; ++i) {
         left[i] = samples[at + 2 * i] / 32768;
         right[i] = samples[at + 2 * i + 1] / 32768;
+        heard = heard || left[i] !== 0 || right[i] !== 0;
       }
+      if (heard) page.soundBlocks += 1;
     };
     node.connect(audio.context.destination);
     audio.node = node;

@@ -248,6 +248,15 @@ def run(site, kavret, speed):
         check(browser.evaluate("localStorage.getItem('kavret:UseSound')") is not None,
               "the settings are kept in local storage")
 
+        # With music: OK is the click that lets the page play sound, and the
+        # music layer's samples reach Web Audio.
+        browser.navigate(base)
+        browser.wait_for("!document.getElementById('setup').hidden", what="the set-up form")
+        browser.evaluate("document.getElementById('music').checked = true")
+        browser.click("ok")
+        browser.wait_for("kavret.soundBlocks >= 2", timeout=30, what="music from the page's audio node")
+        check(True, "the music plays through Web Audio")
+
         # Deterministic runs against the native headless run.
         largest_count = max(FRAME_CHECKS)
         shots = os.path.join(work, "shots")
@@ -278,6 +287,22 @@ def run(site, kavret, speed):
         notes = browser.evaluate("document.getElementById('notes').hidden ? '' :"
                                  " document.getElementById('notes').textContent")
         check("Rocket scene: the model file has no object" in notes, f"the missing file is told on the page: {notes!r}")
+        server_broken.shutdown()
+
+        # A damaged music module, with music on: the native answer on the page,
+        # and the demo plays on without it.
+        damaged = os.path.join(work, "damaged")
+        shutil.copytree(site, damaged)
+        with open(os.path.join(damaged, "data", "Midas", "t1.xm"), "wb") as module:
+            module.write(b"not a module at all" * 10)
+        server_broken = serve(damaged)
+        browser.navigate(f"http://127.0.0.1:{server_broken.server_address[1]}/")
+        browser.wait_for("!document.getElementById('setup').hidden", what="the set-up form")
+        browser.evaluate("document.getElementById('music').checked = true")
+        browser.click("ok")
+        browser.wait_for("kavret.frames >= 10", timeout=60, what="frames without the damaged module")
+        notes = browser.evaluate("document.getElementById('notes').textContent")
+        check("music module Midas\\t1.xm cannot be read" in notes, f"the damaged module is told on the page: {notes!r}")
         server_broken.shutdown()
 
         if speed:
