@@ -25,7 +25,7 @@ namespace {
 
 // An animation frame comes within a couple of milliseconds of when it was
 // expected; a frame due that soon is shown on this one rather than the next.
-constexpr double kEarlyMicroseconds = 2500;
+constexpr std::int64_t kEarlyMicroseconds = 2500;
 constexpr double kUnpacedSliceMs = 30;
 
 struct SceneTime {
@@ -74,8 +74,7 @@ EM_BOOL Tick(double time, void*) {
   } else {
     const auto now = static_cast<std::int64_t>(time * 1000);
     if (loop.clock.fps != loop.config.pace) PaceStart(&loop.clock, loop.config.pace, now);
-    const std::int64_t due = loop.clock.start + loop.clock.frames * 1000000 / loop.clock.fps;
-    if (now + kEarlyMicroseconds < due) return EM_TRUE;
+    if (!PaceDue(&loop.clock, now, kEarlyMicroseconds)) return EM_TRUE;
     PaceWait(&loop.clock, now);
     more = TimedFrame();
   }
