@@ -245,8 +245,20 @@ def run(site, kavret, speed):
         browser.key("Escape", "Escape", 27)
         browser.wait_for("kavret.scene === 1", timeout=20, what="the second scene after Escape")
         check(True, "Escape moves to the next scene")
+        browser.key("f", "KeyF", 70)
+        browser.wait_for("document.fullscreenElement !== null", timeout=10, what="full screen after F")
+        browser.key("f", "KeyF", 70)
+        browser.wait_for("document.fullscreenElement === null", timeout=10, what="a window again after F")
+        check(True, "F toggles full screen")
         check(browser.evaluate("localStorage.getItem('kavret:UseSound')") is not None,
               "the settings are kept in local storage")
+
+        # A render scale: the canvas holds the larger picture, shown sharp
+        # when the window has room for a whole multiple.
+        browser.navigate(base + "?ok&nomusic&scale=2&frames=3")
+        browser.wait_for("kavret.state === 'ended'", timeout=60, what="the scale-2 run to end")
+        size = browser.evaluate("[canvas.width, canvas.height]")
+        check(size == [1280, 960], f"at scale 2 the canvas holds 1280 x 960 ({size})")
 
         # With music: OK is the click that lets the page play sound, and the
         # music layer's samples reach Web Audio.
