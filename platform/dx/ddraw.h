@@ -125,7 +125,8 @@ struct DDSCAPS {
 
 // Packed to four bytes so that the record keeps its DirectX 5 size of 108 bytes
 // with a 64-bit surface pointer: the pointer takes the reserved word and the
-// 32-bit pointer slot of the original layout.
+// 32-bit pointer slot of the original layout. With 32-bit pointers
+// (WebAssembly) the reserved word is there as it was.
 #pragma pack(push, 4)
 struct DDSURFACEDESC {
   DWORD dwSize;
@@ -140,6 +141,9 @@ struct DDSURFACEDESC {
     DWORD dwRefreshRate;
   };
   DWORD dwAlphaBitDepth;
+#if UINTPTR_MAX == 0xFFFFFFFFu
+  DWORD dwReserved;
+#endif
   LPVOID lpSurface;
   DDCOLORKEY ddckCKDestOverlay;
   DDCOLORKEY ddckCKDestBlt;

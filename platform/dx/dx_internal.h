@@ -87,6 +87,9 @@ void DxStopRasterThreads();
 // Presenting: sends a 5-6-5 picture to the window's SDL window (when it has one)
 // and to the frame sink.
 void DxPresent(HWND window, bool fullScreen, const std::uint16_t* pixels, int width, int height, int pitch);
+// The backend's half of presenting: shows the picture in the window's OS window
+// (nothing when it has none).
+void DxShowPicture(HWND window, const std::uint16_t* pixels, int width, int height, int pitch);
 // Switches the window between an SDL full-screen window and a normal one.
 void DxSetSdlFullScreen(HWND window, bool fullScreen);
 // The largest whole render scale whose picture fits the display the window's

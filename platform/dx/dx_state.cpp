@@ -20,6 +20,9 @@ const std::vector<DxDriverInfo> displayDriverList = {
     {GUID{}, false, "Desktop window (software RGB)", "display", DDCAPS_3D | DDCAPS_GDI | blitCaps, false},
     {fullScreenGuid, true, "Full screen (software RGB)", "fullscreen", DDCAPS_3D | blitCaps, true},
 };
+const std::vector<DxDriverInfo> webDriverList = {
+    {GUID{}, false, "Browser canvas (software RGB)", "canvas", DDCAPS_3D | DDCAPS_GDI | blitCaps, false},
+};
 const std::vector<DxDriverInfo> headlessDriverList = {
     {GUID{}, false, "Offscreen capture", "offscreen", DDCAPS_3D | DDCAPS_GDI | blitCaps, false},
 };
@@ -36,7 +39,15 @@ const std::vector<DxDriverInfo>& DxCurrentDrivers() {
     case DxDriverSet::Auto:
       break;
   }
-  return WinCurrentBackend() == WinBackend::Sdl ? displayDriverList : headlessDriverList;
+  switch (WinCurrentBackend()) {
+    case WinBackend::Sdl:
+      return displayDriverList;
+    case WinBackend::Web:
+      return webDriverList;
+    case WinBackend::Headless:
+      break;
+  }
+  return headlessDriverList;
 }
 
 void DxSetDriverSet(DxDriverSet set) { dxState.driverSet = set; }

@@ -1,8 +1,7 @@
 // The music library over libopenmpt. One module plays at a time and repeats
-// forever until stopped. Live output mixes on SDL's audio thread; a capture pulls
-// samples frame by frame so that picture and sound line up to the sample.
-#include <SDL.h>
-
+// forever until stopped. Live output mixes on the audio device's own schedule
+// (music_device.h); a capture pulls samples frame by frame so that picture and
+// sound line up to the sample.
 #include <algorithm>
 #include <cstdio>
 #include <libopenmpt/libopenmpt.hpp>
@@ -12,6 +11,7 @@
 
 #include "platform/files/files.h"
 #include "platform/music/midas.h"
+#include "platform/music/music_device.h"
 #include "platform/music/music_platform.h"
 
 struct MidasModuleRecord {
@@ -26,7 +26,7 @@ struct MusicState {
   bool started = false;
   bool initialised = false;
   bool playingBackground = false;
-  SDL_AudioDeviceID device = 0;
+  bool deviceOpen = false;
   MidasModuleRecord* playing = nullptr;
   MIDASmodulePlayHandle playHandle = 0;
   MIDASmodulePlayHandle nextHandle = 1;
@@ -47,10 +47,10 @@ void Log(const std::string& entry) {
 // Locks out the audio thread while the playing module changes.
 struct AudioLock {
   AudioLock() {
-    if (music.device) SDL_LockAudioDevice(music.device);
+    if (music.deviceOpen) MusicDeviceLock();
   }
   ~AudioLock() {
-    if (music.device) SDL_UnlockAudioDevice(music.device);
+    if (music.deviceOpen) MusicDeviceUnlock();
   }
 };
 
@@ -67,33 +67,15 @@ void RenderInto(std::int16_t* out, int frames) {
   std::fill(out + 2 * done, out + 2 * frames, std::int16_t{0});
 }
 
-void AudioCallback(void*, Uint8* stream, int length) {
-  RenderInto(reinterpret_cast<std::int16_t*>(stream), length / 4);
-}
-
 bool OpenDevice() {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  SDL_AudioSpec want{};
-  want.freq = kMusicSampleRate;
-  want.format = AUDIO_S16SYS;
-  want.channels = 2;
-  want.samples = 1024;
-  want.callback = AudioCallback;
-  SDL_AudioSpec have{};
-  music.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (!music.device) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  SDL_PauseAudioDevice(music.device, 0);
-  return true;
+  music.deviceOpen = MusicDeviceOpen(kMusicSampleRate, RenderInto);
+  return music.deviceOpen;
 }
 
 void CloseDevice() {
-  if (!music.device) return;
-  SDL_CloseAudioDevice(music.device);
-  music.device = 0;
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (!music.deviceOpen) return;
+  MusicDeviceClose();
+  music.deviceOpen = false;
 }
 
 }  // namespace
@@ -139,7 +121,7 @@ BOOL MIDASstartBackgroundPlay(DWORD pollRate) {
   Log("MIDASstartBackgroundPlay " + std::to_string(pollRate));
   if (Fails("MIDASstartBackgroundPlay") || !music.initialised) return FALSE;
   if (music.output == MusicOutput::Live && !OpenDevice()) {
-    std::fprintf(stderr, "kavret: no audio device (%s); playing without music\n", SDL_GetError());
+    std::fprintf(stderr, "kavret: no audio device (%s); playing without music\n", MusicDeviceError());
     return FALSE;
   }
   music.playingBackground = true;

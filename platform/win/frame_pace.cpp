@@ -31,6 +31,12 @@ std::int64_t PaceWait(PaceClock* clock, std::int64_t now) {
   return wait;
 }
 
+bool PaceDue(const PaceClock* clock, std::int64_t now, std::int64_t early) {
+  if (clock->fps <= 0) return true;
+  const std::int64_t due = clock->start + clock->frames * 1000000 / clock->fps;
+  return now + early >= due;
+}
+
 void WinPaceFrame(HWND window, int pace) {
   if (pace == 0 || !WinBackendCurrent().pacesFrames) return;
   const int fps = pace > 0 ? pace : WinDisplayRefreshRate(window);

@@ -20,6 +20,13 @@ void PaceStart(PaceClock* clock, int fps, std::int64_t now);
 // from now instead of racing through the missed frames.
 std::int64_t PaceWait(PaceClock* clock, std::int64_t now);
 
+// For a display that calls back once per refresh (a browser's animation
+// frames): whether the next frame of the schedule is to be shown on a refresh
+// at `now`, one that comes at most `early` microseconds before the frame is
+// due included (refreshes jitter). Taking a frame is then PaceWait. At any
+// refresh rate at or above the schedule's, frames come at the schedule's rate.
+bool PaceDue(const PaceClock* clock, std::int64_t now, std::int64_t early);
+
 // Called after each frame presented to `window`: waits on this machine's
 // steady clock until the next frame of a `pace` frames-per-second schedule is
 // due (-1: the display's refresh rate; 0: no waiting). A new schedule starts

@@ -38,6 +38,8 @@ struct WinBackendOps {
 
 extern const WinBackendOps headlessWindowBackend;
 extern const WinBackendOps sdlWindowBackend;
+// platform/web: in the WebAssembly build only.
+extern const WinBackendOps webWindowBackend;
 
 // The table of the backend running now.
 const WinBackendOps& WinBackendCurrent();

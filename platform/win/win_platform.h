@@ -4,7 +4,8 @@
 
 #include "platform/win/win32.h"
 
-enum class WinBackend { Headless, Sdl };
+// Web: a canvas in a browser page (built for WebAssembly only).
+enum class WinBackend { Headless, Sdl, Web };
 
 // Starts the backend. Sdl falls back to Headless (and returns false) when no
 // display can be opened.

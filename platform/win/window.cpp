@@ -45,7 +45,11 @@ struct BackendEntry {
 };
 const BackendEntry kBackends[] = {
     {WinBackend::Headless, &headlessWindowBackend},
+#ifdef __EMSCRIPTEN__
+    {WinBackend::Web, &webWindowBackend},
+#else
     {WinBackend::Sdl, &sdlWindowBackend},
+#endif
 };
 
 const WinBackendOps* Backend(WinBackend name) {
