@@ -27,8 +27,8 @@ function(roff_text text out)
 endfunction()
 
 # "--scale N|fit" -> option names bold, their arguments italic.
-function(roff_option spec out)
-  string(REPLACE " " ";" words "${spec}")
+function(roff_option synopsis out)
+  string(REPLACE " " ";" words "${synopsis}")
   set(result "")
   foreach(word IN LISTS words)
     roff_text("${word}" escaped)
@@ -76,9 +76,9 @@ foreach(line IN LISTS lines)
     # An option: its names and arguments (words starting with "-", or upper
     # case argument names), then its description.
     if(line MATCHES "^  (-[^ ]+( [A-Z][A-Za-z|]*| -[^ ]+)*) +(.*)$")
-      roff_option("${CMAKE_MATCH_1}" spec)
+      roff_option("${CMAKE_MATCH_1}" synopsis)
       roff_text("${CMAKE_MATCH_3}" text)
-      string(APPEND options ".TP\n${spec}\n${text}\n")
+      string(APPEND options ".TP\n${synopsis}\n${text}\n")
       math(EXPR count "${count} + 1")
     elseif(line MATCHES "^    +(.*)$" AND count GREATER 0)
       roff_text("${CMAKE_MATCH_1}" text)
