@@ -112,16 +112,8 @@ TEST_P(FastPathFramesTest, StayCloseToTheReferencePath) {
     EXPECT_TRUE(RenderFrame());
     device.EndFrame();
     DxUseReferenceRasterizer(false);
-    Picture picture{device.ReadBack(), {}};
-    DDSURFACEDESC desc{};
-    desc.dwSize = sizeof desc;
-    EXPECT_EQ(RenderDevice.zBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(desc.lpSurface) +
-                                                               y * static_cast<std::size_t>(desc.lPitch));
-      picture.depth.insert(picture.depth.end(), row, row + desc.dwWidth);
-    }
-    RenderDevice.zBuffer->Unlock(nullptr);
+    Picture picture{device.ReadBack(), device.ReadDepth()};
+    EXPECT_FALSE(picture.depth.empty());
     return picture;
   };
   FrameDiffs diffs;

@@ -28,16 +28,8 @@ Picture Draw(HeadlessRenderDevice& device, int threads) {
   EXPECT_TRUE(device.BeginFrame());
   EXPECT_TRUE(RenderFrame());
   device.EndFrame();
-  Picture picture{device.ReadBack(), {}};
-  DDSURFACEDESC desc{};
-  desc.dwSize = sizeof desc;
-  EXPECT_EQ(RenderDevice.zBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-  for (DWORD y = 0; y < desc.dwHeight; ++y) {
-    const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(desc.lpSurface) +
-                                                             y * static_cast<std::size_t>(desc.lPitch));
-    picture.depth.insert(picture.depth.end(), row, row + desc.dwWidth);
-  }
-  RenderDevice.zBuffer->Unlock(nullptr);
+  Picture picture{device.ReadBack(), device.ReadDepth()};
+  EXPECT_FALSE(picture.depth.empty());
   DxSetRasterThreads(1);
   return picture;
 }

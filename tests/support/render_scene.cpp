@@ -88,6 +88,20 @@ void HeadlessRenderDevice::EndFrame() { RenderDevice.device->EndScene(); }
 
 std::vector<std::uint8_t> HeadlessRenderDevice::ReadBack() const { return ReadBackRgb(parts); }
 
+std::vector<std::uint16_t> HeadlessRenderDevice::ReadDepth() const {
+  std::vector<std::uint16_t> depth;
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  if (RenderDevice.zBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return depth;
+  for (DWORD y = 0; y < desc.dwHeight; ++y) {
+    const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(desc.lpSurface) +
+                                                             y * static_cast<std::size_t>(desc.lPitch));
+    depth.insert(depth.end(), row, row + desc.dwWidth);
+  }
+  RenderDevice.zBuffer->Unlock(nullptr);
+  return depth;
+}
+
 const std::string& TestDataDirectory() {
   static const std::string directory = [] {
     const std::filesystem::path dir = ProcessFolder("render_test_data");

@@ -27,6 +27,8 @@ struct HeadlessRenderDevice {
   void EndFrame();
   // The back buffer as packed RGB rows, at its real size.
   std::vector<std::uint8_t> ReadBack() const;
+  // The render device's z-buffer, row after row, at its real size.
+  std::vector<std::uint16_t> ReadDepth() const;
   HeadlessDevice parts;
   int width = 0;
   int height = 0;
