@@ -8,6 +8,10 @@
 //
 // --threads: how many threads draw triangles (default: one per processor available).
 // --scale: render at 640N x 480N, N from 1 (the default) to 8.
+//
+// The web build compiles it for node as bench_demo_web (scripts/web --bench
+// builds it, and runs it from the data folder: node bench_demo_web.js), to
+// time the WebAssembly build without a browser; it has no capture there.
 #include <sys/resource.h>
 
 #include <chrono>
@@ -20,7 +24,12 @@
 #include "app/playlist.h"
 #include "app/sequencer.h"
 #include "device/settings.h"
+#if !defined(__EMSCRIPTEN__)
 #include "platform/capture/capture.h"
+#define KAVRET_BENCH_CAPTURE 1
+#else
+#define KAVRET_BENCH_CAPTURE 0
+#endif
 #include "platform/dx/dx_platform.h"
 #include "platform/files/files.h"
 #include "platform/music/music_platform.h"
@@ -61,7 +70,9 @@ void OnPresented(long) {
   bench.lastClock = now;
   bench.lastTimings = frameTimings;
   bench.lastRaster = DxRasterSeconds();
+#if KAVRET_BENCH_CAPTURE
   if (scene >= 0) CaptureSetScene(scene, demoPlaylist[scene].name);
+#endif
 }
 
 double Share(double part, double whole) { return whole > 0 ? 100.0 * part / whole : 0; }
@@ -72,7 +83,7 @@ int main(int argc, char** argv) {
   std::string capture, data = KAVRET_DATA_DIR;
   int sceneFrames = 0, threads = DxAvailableCores(), scale = 1;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--capture") && i + 1 < argc) {
+    if (KAVRET_BENCH_CAPTURE && !std::strcmp(argv[i], "--capture") && i + 1 < argc) {
       capture = argv[++i];
     } else if (!std::strcmp(argv[i], "--scene-frames") && i + 1 < argc) {
       sceneFrames = std::atoi(argv[++i]);
@@ -103,6 +114,7 @@ int main(int argc, char** argv) {
     CapPlaylist(sceneFrames, bench.shortened);
     playlist = bench.shortened;
   }
+#if KAVRET_BENCH_CAPTURE
   if (!capture.empty()) {
     CaptureConfig config;
     config.out = capture == "mp4" ? (work / "bench.mp4").string() : (work / "frames").string();
@@ -115,6 +127,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+#endif
   runOptions = {.forceLooping = 0, .forceMusicOff = capture.empty(), .onPresented = OnPresented};
 
   // Model files print their chunk listing while they load; keep it out of the table.
@@ -125,7 +138,9 @@ int main(int argc, char** argv) {
   DemoMain(nullptr);
   const double total = Now() - start;
   std::string where, error;
+#if KAVRET_BENCH_CAPTURE
   if (!capture.empty() && !CaptureFinish(&where, &error)) std::fprintf(stderr, "bench_demo: %s\n", error.c_str());
+#endif
   if (listing) std::freopen("/dev/tty", "w", stdout);
 
   rusage usage{};

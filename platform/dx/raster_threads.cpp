@@ -249,11 +249,13 @@ void DxFlushRaster() { pool.Flush(); }
 void DxStopRasterThreads() { pool.Stop(); }
 
 int DxAvailableCores() {
+#if defined(__linux__)
   cpu_set_t set;
   if (sched_getaffinity(0, sizeof set, &set) == 0) {
     const int n = CPU_COUNT(&set);
     if (n > 0) return std::min(n, kMaxThreads);
   }
+#endif
   return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
 }
 
