@@ -9,7 +9,8 @@ source. Checks: the page loads and shows the set-up form with its banner; OK
 starts the demo; frames appear on the canvas; Escape moves to the next scene;
 a deterministic run (no pacing, no sound, N frames) leaves on the canvas the
 very frame the native headless run presents as its Nth, and prints the same
-model listing byte for byte. --speed also plays the first 600 frames of each
+model listing byte for byte, and so does a run of each scene from its start.
+--speed also plays the first 600 frames of each
 scene unpaced and prints frames per second per scene (a figure, not a check).
 """
 import base64
@@ -27,6 +28,7 @@ import time
 import zlib
 
 FRAME_CHECKS = [1, 31, 120]  # frames compared with the native run, by count
+SCENE_FRAMES = 90  # each scene started on its own and compared at this frame
 
 
 class Browser:
@@ -289,6 +291,20 @@ def run(site, kavret, speed):
         web_listing = browser.evaluate("kavret.listing.map(l => l + '\\n').join('')")
         check(web_listing.encode("latin-1") == listing,
               f"the console listing is the native stdout ({len(listing)} bytes)")
+
+        # Every scene's kinds of drawing (textures in perspective, additive
+        # sprites, particles, flares) from the scene's own start.
+        for scene in range(8):
+            scene_shots = os.path.join(work, f"scene{scene}")
+            subprocess.run([kavret, "--headless", "--pace", "off", "--no-music", "--scene", str(scene), "--frames",
+                            str(SCENE_FRAMES), "--screenshot-every", "1", scene_shots],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            browser.navigate(base + f"?ok&nomusic&pace=off&scene={scene}&frames={SCENE_FRAMES}")
+            browser.wait_for("kavret.state === 'ended'", timeout=120, what=f"scene {scene} to end")
+            native = read_png_rgb(os.path.join(scene_shots, f"frame_{SCENE_FRAMES - 1:06d}.png"))
+            differing, largest = compare(native, browser.canvas_rgb())
+            check(differing == 0, f"scene {scene}, frame {SCENE_FRAMES}, matches the native frame ({differing} pixels"
+                                  f" differ, largest channel difference {largest})")
 
         # A missing data file: the native warnings, shown on the page over the
         # picture, and the demo goes on.
