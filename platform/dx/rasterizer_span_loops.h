@@ -23,6 +23,9 @@
 #endif
 
 #include <immintrin.h>
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #include <array>
 #include <cmath>
@@ -42,6 +45,17 @@ constexpr int kSegment = 16;
 constexpr int kLongSegment = 256;
 constexpr double kSegmentError = 1.0 / 16;
 
+// Two doubles truncated toward zero to 32-bit integers in the low lanes. Every
+// caller passes values well inside the int range. WebAssembly has this
+// instruction; its SSE2 compatibility header converts lane by lane instead.
+[[gnu::always_inline]] inline __m128i TruncatePair(__m128d v) {
+#if defined(__wasm_simd128__)
+  return wasm_i32x4_trunc_sat_f64x2_zero(v);
+#else
+  return _mm_cvttpd_epi32(v);
+#endif
+}
+
 // std::floor without the library call (SSE2 has no rounding instruction):
 // below 2^52 truncate through a 64-bit integer and step down where that went
 // up; larger values, infinities and NaN are their own floor.
@@ -50,6 +64,8 @@ constexpr double kSegmentError = 1.0 / 16;
   // The rounding instruction gives the same (but -0 for -0, which no caller
   // tells apart from 0).
   return _mm_cvtsd_f64(_mm_floor_sd(_mm_setzero_pd(), _mm_set_sd(v)));
+#elif defined(__wasm__)
+  return __builtin_floor(v);  // one instruction there
 #else
   if (!(std::fabs(v) < 0x1p52)) return v;
   const auto t = static_cast<std::int64_t>(v);
@@ -111,7 +127,7 @@ PlanePair PairOf(const RasterPlane& p0, const RasterPlane& p1, double hi0, doubl
 [[gnu::always_inline]] inline __m128i FixedAt(const PlanePair& p, double x, double y) {
   __m128d v = _mm_add_pd(_mm_add_pd(_mm_mul_pd(p.a, _mm_set1_pd(x)), _mm_mul_pd(p.b, _mm_set1_pd(y))), p.c);
   v = _mm_min_pd(_mm_max_pd(v, p.lo), p.hi);
-  return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(v, p.scale), _mm_set1_pd(0.5)));
+  return TruncatePair(_mm_add_pd(_mm_mul_pd(v, p.scale), _mm_set1_pd(0.5)));
 }
 
 // Reciprocals of counts, made a hair larger: 1/n (1 + 2^-40). For an integer
@@ -136,8 +152,8 @@ constexpr StepReciprocals stepReciprocals = MakeStepReciprocals();
 // in a double, below 2^32, and so is the truncated quotient).
 [[gnu::always_inline]] inline __m128i StepOver(__m128i first, __m128i last, int count) {
   const __m128d diff = _mm_sub_pd(_mm_cvtepi32_pd(last), _mm_cvtepi32_pd(first));
-  if (count < kReciprocals) return _mm_cvttpd_epi32(_mm_mul_pd(diff, _mm_set1_pd(stepReciprocals.of[count])));
-  return _mm_cvttpd_epi32(_mm_div_pd(diff, _mm_set1_pd(count)));
+  if (count < kReciprocals) return TruncatePair(_mm_mul_pd(diff, _mm_set1_pd(stepReciprocals.of[count])));
+  return TruncatePair(_mm_div_pd(diff, _mm_set1_pd(count)));
 }
 
 // TexelFixed for a (u, v) pair: (coord - tile) * size * 65536, saturated and
@@ -150,9 +166,11 @@ constexpr StepReciprocals stepReciprocals = MakeStepReciprocals();
   v = _mm_add_pd(v, _mm_set1_pd(0.5));
 #if KAVRET_WIDE_SPANS
   return _mm_sub_epi32(_mm_cvttpd_epi32(_mm_floor_pd(v)), _mm_set1_epi32(0x8000));
+#elif defined(__wasm_simd128__)
+  return _mm_sub_epi32(TruncatePair(wasm_f64x2_floor(v)), _mm_set1_epi32(0x8000));
 #else
   // floor: truncate, then one less where truncation went up (negative fractions).
-  const __m128i t = _mm_cvttpd_epi32(v);
+  const __m128i t = TruncatePair(v);
   const __m128i up = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(_mm_cvtepi32_pd(t), v)), _MM_SHUFFLE(3, 3, 2, 0));
   return _mm_sub_epi32(_mm_add_epi32(t, up), _mm_set1_epi32(0x8000));
 #endif
@@ -223,8 +241,8 @@ TriangleSteps TriangleStepsFor(const TriangleSetup& t) {
   for (const double step : steps)
     if (!(std::fabs(step) < 2147483000.0)) return s;
   s.use = true;
-  s.bg = _mm_cvttpd_epi32(_mm_setr_pd(steps[0], steps[1]));
-  s.rz = _mm_cvttpd_epi32(_mm_setr_pd(steps[2], steps[3]));
+  s.bg = TruncatePair(_mm_setr_pd(steps[0], steps[1]));
+  s.rz = TruncatePair(_mm_setr_pd(steps[2], steps[3]));
   return s;
 }
 

@@ -17,6 +17,9 @@
 #endif
 
 #include <immintrin.h>
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -99,10 +102,15 @@ KAVRET_LANES __m128i LoadAligned<__m128i>(const void* p) {
 KAVRET_LANES void LoadTexels(const std::uint32_t* texels, __m128i offsets, __m128i (&rows)[4]) {
   const auto o0 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(offsets));
   const auto o1 = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(offsets, offsets)));
+#if defined(__wasm_simd128__)
+  // WebAssembly loads and widens in one instruction.
+  auto pair = [&](std::uint64_t offset) { return wasm_u16x8_load8x8(texels + offset); };
+#else
   const __m128i zero = _mm_setzero_si128();
   auto pair = [&](std::uint64_t offset) {
     return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + offset)), zero);
   };
+#endif
   rows[0] = pair(o0 & 0xFFFFFFFF);
   rows[1] = pair(o0 >> 32);
   rows[2] = pair(o1 & 0xFFFFFFFF);
@@ -316,13 +324,27 @@ KAVRET_LANES V DestinationHighBytes(V spread) {
   return MulLo16(And(spread, Each<V>(0x1F, 0x7E0, static_cast<short>(0xF800), 0)), Each<V>(2048, 32, 1, 0));
 }
 
+// Blue and red shifted right by Shift, green by GreenShift, as the high halves
+// of their products with `factors` (2^(16 - shift) in those lanes). The
+// fourth lane is left as it comes: it is weighed by 0 after this. WebAssembly
+// has no high-half product, so there the lanes are shifted and picked.
+template <int Shift, int GreenShift, class V>
+KAVRET_LANES V ShiftChannels(V lanes, [[maybe_unused]] V factors) {
+#if defined(__wasm_simd128__)
+  const v128_t green = wasm_i16x8_make(0, -1, 0, 0, 0, -1, 0, 0);
+  return wasm_v128_bitselect(wasm_u16x8_shr(lanes, GreenShift), wasm_u16x8_shr(lanes, Shift), green);
+#else
+  return MulHiU16(lanes, factors);
+#endif
+}
+
 // Pixels of 0..255 lanes plus thresholds to 5-6-5, as Pack565: each pixel in
 // the low 16 bits of its first 32-bit lane (lanes 0 and 2 of each half).
 template <class V>
 KAVRET_LANES V PackPixels(V c, V bias) {
   c = Min16(Add16(c, bias), Set16<V>(255));
   // >> 3, >> 2, >> 3 as high halves of products, then placed with pmaddwd.
-  c = MulHiU16(c, Each<V>(8192, 16384, 8192, 0));
+  c = ShiftChannels<3, 2>(c, Each<V>(8192, 16384, 8192, 0));
   c = Madd16(c, Each<V>(1, 32, 2048, 0));
   return Add32(c, SrlBytes<4>(c));
 }
@@ -332,7 +354,7 @@ KAVRET_LANES V PackPixels(V c, V bias) {
 // >> 11, >> 10, >> 11 of the lanes, the shifts of the high bytes.
 template <class V>
 KAVRET_LANES V PackHighBytes(V p) {
-  p = MulHiU16(p, Each<V>(32, 64, 32, 0));
+  p = ShiftChannels<11, 10>(p, Each<V>(32, 64, 32, 0));
   p = Madd16(p, Each<V>(1, 32, 2048, 0));
   return Add32(p, SrlBytes<4>(p));
 }
