@@ -484,16 +484,17 @@ template <SpanKind K, bool Two>
     if constexpr (Two) pass1 = z1 < row.depth[x + 1];
   }
   if (!pass0 && !pass1) return;
+  const std::uint16_t old0 = row.colour[x], old1 = Two ? row.colour[x + 1] : 0;
   __m128i destination = _mm_setzero_si128();
-  if constexpr (K.additive) destination = SpreadDestination(row.colour[x], Two ? row.colour[x + 1] : 0);
+  if constexpr (K.additive) destination = SpreadDestination(old0, old1);
   const __m128i packed = ShadePixels<K>(c.colour0, c.colour1, texels.sampler, texels.s, destination, dither);
-  if (pass0) {
-    row.colour[x] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed));
-    if constexpr (K.zWrite) row.depth[x] = z0;
-  }
-  if (Two && pass1) {
-    row.colour[x + 1] = static_cast<std::uint16_t>(_mm_extract_epi16(packed, 4));
-    if constexpr (K.zWrite) row.depth[x + 1] = z1;
+  // Both pixels are written, a failing one with what it held: chosen, not
+  // branched on, so that a compiler does not shade the pair once per pixel.
+  row.colour[x] = pass0 ? static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed)) : old0;
+  if constexpr (K.zWrite) row.depth[x] = pass0 ? z0 : row.depth[x];
+  if constexpr (Two) {
+    row.colour[x + 1] = pass1 ? static_cast<std::uint16_t>(_mm_extract_epi16(packed, 4)) : old1;
+    if constexpr (K.zWrite) row.depth[x + 1] = pass1 ? z1 : row.depth[x + 1];
   }
 }
 
