@@ -4,9 +4,15 @@
 // kavret.wasm) is the native demo built with emscripten; it calls back into
 // Module.kavretShow, kavretAudioStart/Stop and kavretExit.
 //
+// The program comes in two builds: kavret-threads.js draws with a thread per
+// core and needs shared memory, which a page has only when it is cross-origin
+// isolated (served with the COOP and COEP headers, as scripts/run --web does);
+// kavret.js has one thread and plays anywhere.
+//
 // Address parameters: frames=N (stop after N frames), pace=off (no pacing:
 // as fast as it goes), nomusic, scene=N (first scene), scale=N (render
-// scale), loop, ok (press OK at once: the form is not waited for).
+// scale), threads=N (drawing threads; 1 takes the one-thread build), loop,
+// ok (press OK at once: the form is not waited for).
 'use strict';
 
 (function () {
@@ -24,6 +30,7 @@
     soundBlocks: 0,  // blocks of sound played that were not silent
     state: 'setup',  // setup, loading, running, ended, failed
     status: null,
+    program: window.crossOriginIsolated && params.get('threads') !== '1' ? 'kavret-threads.js' : 'kavret.js',
   };
   window.kavret = page;
   page.fail = (text) => fail(text);
@@ -114,14 +121,18 @@
   window.addEventListener('resize', fitCanvas);
   fitCanvas();
 
+  // The picture is copied out of the program's memory into an image of the
+  // page's own: the threaded build's memory is shared, which ImageData refuses.
+  let image = null;
   function show(rgba, width, height) {
     if (canvas.width !== width || canvas.height !== height) {
       canvas.width = width;
       canvas.height = height;
       fitCanvas();
     }
-    const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
-    context.putImageData(new ImageData(pixels, width, height), 0, 0);
+    if (!image || image.width !== width || image.height !== height) image = new ImageData(width, height);
+    image.data.set(rgba);
+    context.putImageData(image, 0, 0);
     page.frames += 1;
   }
 
@@ -229,6 +240,11 @@
     if (number('frames')) args.push('--frames', number('frames'));
     if (number('scene')) args.push('--scene', number('scene'));
     if (number('scale')) args.push('--scale', number('scale'));
+    // No more threads than the workers the threaded build starts with.
+    const workers = Math.max(1, Math.min(navigator.hardwareConcurrency || 1, 8));
+    if (number('threads') && page.program !== 'kavret.js') {
+      args.push('--threads', String(Math.min(Number(number('threads')), workers)));
+    }
     const pace = params.get('pace');
     if (pace === 'off' || pace === '0') args.push('--pace', 'off');
     else if (pace && /^[0-9]+$/.test(pace)) args.push('--pace', pace);
@@ -332,6 +348,11 @@
   window.addEventListener('error', (event) => {
     if (page.state !== 'failed' && /kavret/.test(event.filename || '')) fail('The demo failed: ' + event.message);
   });
+
+  const script = document.createElement('script');
+  script.src = page.program;
+  script.onerror = () => fail('The demo cannot be loaded: ' + page.program + ' is missing.');
+  document.body.appendChild(script);
 
   form.hidden = false;
   if (params.has('ok')) form.requestSubmit();

@@ -5,6 +5,7 @@
 // calls it once per animation frame (platform/web). The options of a web run:
 // --pace 60|off, --frames N, --scene N, --scale N, --no-music, --loop,
 // --data DIR, --settings FILE.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -65,8 +66,13 @@ int main(int argc, char** argv) {
   SetDataDirectory(options.dataDir.empty() ? "." : options.dataDir);
   if (!options.settingsFile.empty()) RegistrySetFile(options.settingsFile);
 
-  // One thread: a page has no others without cross-origin isolation.
+  // The threaded build runs only on a cross-origin isolated page, where it
+  // has workers; the other build has one thread.
+#if defined(__EMSCRIPTEN_PTHREADS__)
+  DxSetRasterThreads(std::min(options.threads > 0 ? options.threads : DxAvailableCores(), kWebMaxThreads));
+#else
   DxSetRasterThreads(1);
+#endif
   DxSetRenderScale(options.scale > 0 ? options.scale : 1);
   WinStartup(WinBackend::Web);
   MusicSetOutput(options.noMusic ? MusicOutput::Silent : MusicOutput::Live);

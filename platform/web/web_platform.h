@@ -3,6 +3,10 @@
 // header here: the entry includes it.
 #pragma once
 
+// Threads drawing triangles in the threaded build (the caller's included):
+// one per core up to this many. web/CMakeLists.txt starts the workers for them.
+constexpr int kWebMaxThreads = 8;
+
 struct WebLoopConfig {
   // Frames per second of the pacing schedule; 0: no pacing, frames as fast as
   // they come (yielding to the page every few tens of milliseconds).

@@ -14,8 +14,6 @@ model listing byte for byte, and so does a run of each scene from its start.
 scene unpaced and prints frames per second per scene (a figure, not a check).
 """
 import base64
-import functools
-import http.server
 import json
 import os
 import shutil
@@ -26,6 +24,9 @@ import tempfile
 import threading
 import time
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "web"))
+from serve import make_server  # noqa: E402  (the site's own server, with its headers)
 
 FRAME_CHECKS = [1, 31, 120]  # frames compared with the native run, by count
 SCENE_FRAMES = 90  # each scene started on its own and compared at this frame
@@ -203,14 +204,8 @@ def compare(expected, got):
     return differing, largest
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(site):
-    handler = functools.partial(QuietHandler, directory=site)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+def serve(site, isolated=True):
+    server = make_server(site, isolated=isolated, quiet=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -240,6 +235,8 @@ def run(site, kavret, speed):
         drivers = browser.evaluate("[...document.getElementById('driver').options].map(o => o.text)")
         check(drivers == ["Browser canvas (software RGB)"], f"the form offers the canvas driver ({drivers})")
         check(browser.evaluate("document.getElementById('resolution').disabled"), "the resolution list is greyed")
+        check(browser.evaluate("crossOriginIsolated && kavret.program") == "kavret-threads.js",
+              "the isolated page takes the threaded build")
         browser.click("ok")
         browser.wait_for("kavret.frames >= 30", what="30 frames on the canvas")
         width, height, rgb = browser.canvas_rgb()
@@ -306,6 +303,16 @@ def run(site, kavret, speed):
             check(differing == 0, f"scene {scene}, frame {SCENE_FRAMES}, matches the native frame ({differing} pixels"
                                   f" differ, largest channel difference {largest})")
 
+        # Served without cross-origin isolation: the one-thread build, the same frame.
+        plain = serve(site, isolated=False)
+        browser.navigate(f"http://127.0.0.1:{plain.server_address[1]}/?ok&nomusic&pace=off&frames=31")
+        browser.wait_for("kavret.state === 'ended'", timeout=120, what="the one-thread run to end")
+        check(browser.evaluate("kavret.program") == "kavret.js", "a page without isolation takes the one-thread build")
+        differing, largest = compare(read_png_rgb(os.path.join(shots, "frame_000030.png")), browser.canvas_rgb())
+        check(differing == 0, f"its frame 31 matches the native frame ({differing} pixels differ,"
+                              f" largest channel difference {largest})")
+        plain.shutdown()
+
         # A missing data file: the native warnings, shown on the page over the
         # picture, and the demo goes on.
         broken = os.path.join(work, "site")
@@ -337,14 +344,16 @@ def run(site, kavret, speed):
         server_broken.shutdown()
 
         if speed:
-            print("unpaced frames per second by scene (640 x 480, the first 600 frames of each):")
-            for index in range(8):
-                browser.navigate(base + f"?ok&nomusic&pace=off&scene={index}&frames=600")
-                browser.wait_for("kavret.state === 'ended'", timeout=300, what=f"scene {index} unpaced")
-                figure = (browser.evaluate("Module.kavretScenes") or [None] * 8)[index]
-                if figure and figure["frames"]:
-                    print(f"  scene {index}: {figure['frames']} frames, "
-                          f"{1000 * figure['frames'] / figure['ms']:.0f} fps")
+            for threads in ("", "1"):
+                print("unpaced frames per second by scene (640 x 480, the first 600 frames of each), "
+                      + ("one-thread build:" if threads else "threaded build:"))
+                for index in range(8):
+                    browser.navigate(base + f"?ok&nomusic&pace=off&scene={index}&frames=600&threads={threads}")
+                    browser.wait_for("kavret.state === 'ended'", timeout=300, what=f"scene {index} unpaced")
+                    figure = (browser.evaluate("Module.kavretScenes") or [None] * 8)[index]
+                    if figure and figure["frames"]:
+                        print(f"  scene {index}: {figure['frames']} frames, "
+                              f"{1000 * figure['frames'] / figure['ms']:.0f} fps")
         return 0
     finally:
         browser.close()
