@@ -56,6 +56,18 @@ constexpr double kSegmentError = 1.0 / 16;
 #endif
 }
 
+// max(v, lo) then min(v, hi) lane by lane, as SSE2's maxpd and minpd take
+// them (a NaN becomes lo). WebAssembly's pmax and pmin are those instructions
+// with their operands the other way round; the compatibility header builds
+// them from a compare and a select instead.
+[[gnu::always_inline]] inline __m128d ClampPair(__m128d v, __m128d lo, __m128d hi) {
+#if defined(__wasm_simd128__)
+  return wasm_f64x2_pmin(hi, wasm_f64x2_pmax(lo, v));
+#else
+  return _mm_min_pd(_mm_max_pd(v, lo), hi);
+#endif
+}
+
 // std::floor without the library call (SSE2 has no rounding instruction):
 // below 2^52 truncate through a 64-bit integer and step down where that went
 // up; larger values, infinities and NaN are their own floor.
@@ -126,7 +138,7 @@ PlanePair PairOf(const RasterPlane& p0, const RasterPlane& p1, double hi0, doubl
 // ToFixed does.
 [[gnu::always_inline]] inline __m128i FixedAt(const PlanePair& p, double x, double y) {
   __m128d v = _mm_add_pd(_mm_add_pd(_mm_mul_pd(p.a, _mm_set1_pd(x)), _mm_mul_pd(p.b, _mm_set1_pd(y))), p.c);
-  v = _mm_min_pd(_mm_max_pd(v, p.lo), p.hi);
+  v = ClampPair(v, p.lo, p.hi);
   return TruncatePair(_mm_add_pd(_mm_mul_pd(v, p.scale), _mm_set1_pd(0.5)));
 }
 
@@ -162,7 +174,7 @@ constexpr StepReciprocals stepReciprocals = MakeStepReciprocals();
 [[gnu::always_inline]] inline __m128i TexelPairFixed(__m128d coord, __m128d tile, __m128d scale) {
   __m128d v = _mm_mul_pd(_mm_sub_pd(coord, tile), scale);
   // max first: a NaN becomes the lower bound, as in ToFixed.
-  v = _mm_min_pd(_mm_max_pd(v, _mm_set1_pd(-2147483000.0)), _mm_set1_pd(2147483000.0));
+  v = ClampPair(v, _mm_set1_pd(-2147483000.0), _mm_set1_pd(2147483000.0));
   v = _mm_add_pd(v, _mm_set1_pd(0.5));
 #if KAVRET_WIDE_SPANS
   return _mm_sub_epi32(_mm_cvttpd_epi32(_mm_floor_pd(v)), _mm_set1_epi32(0x8000));
