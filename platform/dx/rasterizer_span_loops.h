@@ -29,6 +29,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -500,13 +501,25 @@ template <SpanKind K, bool Two>
   __m128i destination = _mm_setzero_si128();
   if constexpr (K.additive) destination = SpreadDestination(old0, old1);
   const __m128i packed = ShadePixels<K>(c.colour0, c.colour1, texels.sampler, texels.s, destination, dither);
-  // Both pixels are written, a failing one with what it held: chosen, not
-  // branched on, so that a compiler does not shade the pair once per pixel.
-  row.colour[x] = pass0 ? static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed)) : old0;
-  if constexpr (K.zWrite) row.depth[x] = pass0 ? z0 : row.depth[x];
+  const auto new0 = static_cast<std::uint16_t>(_mm_cvtsi128_si32(packed));
   if constexpr (Two) {
-    row.colour[x + 1] = pass1 ? static_cast<std::uint16_t>(_mm_extract_epi16(packed, 4)) : old1;
-    if constexpr (K.zWrite) row.depth[x + 1] = pass1 ? z1 : row.depth[x + 1];
+    // Both pixels in one 32-bit store, each the new value where it passed and
+    // what it held where it failed: masked, not branched on, so that a
+    // compiler cannot shade the pair once per pixel in two branches.
+    const std::uint32_t keepNew = ((0u - pass0) & 0xFFFFu) | (0u - pass1) << 16;
+    const std::uint32_t colours = new0 | static_cast<std::uint32_t>(_mm_extract_epi16(packed, 4)) << 16;
+    const std::uint32_t held = old0 | static_cast<std::uint32_t>(old1) << 16;
+    const std::uint32_t pair = (colours & keepNew) | (held & ~keepNew);
+    std::memcpy(row.colour + x, &pair, sizeof pair);
+    if constexpr (K.zWrite) {
+      std::uint32_t depths;
+      std::memcpy(&depths, row.depth + x, sizeof depths);
+      depths = ((z0 | static_cast<std::uint32_t>(z1) << 16) & keepNew) | (depths & ~keepNew);
+      std::memcpy(row.depth + x, &depths, sizeof depths);
+    }
+  } else {
+    row.colour[x] = pass0 ? new0 : old0;
+    if constexpr (K.zWrite) row.depth[x] = pass0 ? z0 : row.depth[x];
   }
 }
 
