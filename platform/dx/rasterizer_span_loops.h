@@ -484,8 +484,8 @@ struct PerspectiveRow {
   }
 };
 
-// Two pixels at x and x + 1 (the second only when `Two`), each tested and
-// written on its own.
+// Two pixels at x and x + 1 (the second only when `Two`), each depth-tested
+// on its own.
 template <SpanKind K, bool Two>
 [[gnu::always_inline]] inline void DrawPair(const SpanRow& row, int x, const ColourWalk& c, const TexelWalk& texels,
                                             __m128i dither) {
