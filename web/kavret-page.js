@@ -349,6 +349,10 @@
     if (page.state !== 'failed' && /kavret/.test(event.filename || '')) fail('The demo failed: ' + event.message);
   });
 
+  if (!window.crossOriginIsolated) {
+    console.info('kavret: the page is not cross-origin isolated, so the demo draws with one thread;'
+                 + ' serve it with the headers web/serve.py sends for one per core');
+  }
   const script = document.createElement('script');
   script.src = page.program;
   script.onerror = () => fail('The demo cannot be loaded: ' + page.program + ' is missing.');
